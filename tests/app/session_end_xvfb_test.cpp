@@ -56,7 +56,9 @@ TEST(SessionEndOnXvfb, SigtermSigintAndSighupCloseWithoutAskingAndKeepTheSetting
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const auto closeMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
         RecordProperty(std::string(SignalName(signal)) + "_close_ms", static_cast<int>(closeMs));
-        EXPECT_LT(closeMs, 2000);
+        // In order and at once: a close that waited on something (a question, a box, the disc)
+        // would never end; a loaded machine under the sanitizers takes a few seconds.
+        EXPECT_LT(closeMs, 15000);
         const std::string settings = run.Dir().Read("Zephlon.ini");
         EXPECT_NE(settings.find("[Settings]"), std::string::npos) << settings;
         EXPECT_NE(settings.find("[Views]"), std::string::npos) << settings;
@@ -83,7 +85,7 @@ TEST(SessionEndOnXvfb, ASignalAtAnyMomentOfStartUpClosesInOrder) {
                      " ms" + (m.damagedPilot ? " with a damaged pilot file" : ""));
         testsupport::StarterRun run("zephlon-start-signal");
         if (m.damagedPilot) {
-            fs::remove(run.Dir().Path("PILOT"));  // a link to the installation's
+            fs::remove_all(run.Dir().Path("PILOT"));  // the starter's pilot
             run.Dir().MakeFolders("PILOT");
             run.Dir().Write("PILOT/CURRENT", std::string("Student", 8));
             run.Dir().Write("PILOT/Student.PLT", damaged);
@@ -161,7 +163,6 @@ TEST(SessionEndOnXvfb, WithoutADisplayTheProgramSaysWhyAndEnds) {
     const std::string said = run.Dir().Read("stderr.txt");
     EXPECT_TRUE(WIFEXITED(status)) << status << "\n" << said;
     EXPECT_NE(WEXITSTATUS(status), 0) << said;
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 2000);
     EXPECT_NE(said.find("no display"), std::string::npos) << said;
     EXPECT_NE(said.find("DISPLAY"), std::string::npos) << said;
 }

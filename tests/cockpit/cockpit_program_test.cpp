@@ -22,6 +22,7 @@
 #include "core/resource_volume.h"
 #include "gfx/bitmap.h"
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -38,7 +39,7 @@ ScriptRun RunScript(testsupport::TempFolder& dir, const std::string& script, con
     const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
     for (const fs::directory_entry& e : fs::directory_iterator(install))
         if (e.is_directory())
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+            testsupport::PlaceStarterFolder(e.path(), dir.Root());
     if (!ini.empty()) dir.Write("zephlon.ini", ini);
     dir.Write("script.txt", script);
     const std::string bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
@@ -338,7 +339,7 @@ TEST(CockpitInstruments, TheAltimeterFollowsAClimb) {
         flight.PutInt("Aircraft", "fmPosY", y);
         for (const fs::directory_entry& e : fs::directory_iterator(install))
             if (e.is_directory() && e.path().filename() != "Flights")
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+                testsupport::PlaceStarterFolder(e.path(), dir.Root());
         dir.Write("script.txt", "frame-interval 100\nwait 700\nreport gauge_altimeter\nscreenshot " +
                                     dir.Path("shot.bmp") + "\nquit\n");
         const testsupport::CommandResult r = testsupport::RunCommand(
@@ -388,7 +389,7 @@ TEST(CockpitInstruments, EveryTypeShowsItsOwnPanel) {
                       fs::copy_options::overwrite_existing);
         for (const fs::directory_entry& e : fs::directory_iterator(install))
             if (e.is_directory() && e.path().filename() != "Flights")
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+                testsupport::PlaceStarterFolder(e.path(), dir.Root());
         dir.Write("script.txt", "frame-interval 100\nwait 700\nscreenshot " + dir.Path("shot.bmp") +
                                     "\nquit\n");
         const testsupport::CommandResult r = testsupport::RunCommand(

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -117,7 +118,7 @@ protected:
             GTEST_SKIP() << "simrun or the starter installation is not built";
         for (const fs::directory_entry& e : fs::directory_iterator(install))
             if (e.is_directory())
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+                testsupport::PlaceStarterFolder(e.path(), dir.Root());
     }
     std::string Run(const std::string& name, const std::string& script) {
         // A fresh settings file for each run: the pilot chosen, the views at their defaults.

@@ -13,6 +13,7 @@
 
 #include "core/endian.h"
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -55,7 +56,7 @@ struct ShapesInTheProgram : ::testing::Test {
     std::string Run(testsupport::TempFolder& dir, const std::string& startup, const std::string& script) {
         for (const fs::directory_entry& e : fs::directory_iterator(install))
             if (e.is_directory() && e.path().filename() != "Flights")
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+                testsupport::PlaceStarterFolder(e.path(), dir.Root());
         dir.MakeFolders("Flights");
         for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights"))
             if (e.path().filename() != "Startup.Flt")

@@ -10,18 +10,31 @@
 
 namespace testsupport {
 
+// One folder of the starter installation placed in a run's folder: the data folders linked; the
+// pilots' folder, which every run writes (the pilot's file, the logbook), copied, so runs side by
+// side neither write one shared file nor copy another's half-made one.
+inline void PlaceStarterFolder(const std::filesystem::path& folder, const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    if (folder.filename() == "PILOT")
+        fs::copy(folder, root / folder.filename(), fs::copy_options::recursive);
+    else
+        fs::create_symlink(folder, root / folder.filename());
+}
+
 // False when the installation (or that flight in it) is not built.
 inline bool UseStarterInstallation(TempFolder& dir, const std::string& firstFlight) {
     namespace fs = std::filesystem;
     const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
     if (!fs::exists(install / "Flights" / firstFlight)) return false;
-    for (const fs::directory_entry& e : fs::directory_iterator(install))
-        if (e.is_directory() && e.path().filename() != "Flights" &&
-            e.path().filename() != "FlightPlans")
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
     // The plans are the user's too: a run may open, change and save them.
-    if (fs::exists(install / "FlightPlans"))
-        fs::copy(install / "FlightPlans", dir.Path("FlightPlans"), fs::copy_options::recursive);
+    for (const fs::directory_entry& e : fs::directory_iterator(install)) {
+        const fs::path name = e.path().filename();
+        if (!e.is_directory() || name == "Flights") continue;
+        if (name == "FlightPlans")
+            fs::copy(e.path(), fs::path(dir.Root()) / name, fs::copy_options::recursive);
+        else
+            PlaceStarterFolder(e.path(), dir.Root());
+    }
     dir.MakeFolders("Flights");
     for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights"))
         fs::copy_file(e.path(), dir.Path("Flights/" + e.path().filename().string()));

@@ -46,7 +46,7 @@ inline void LinkStarterFolders(const TempFolder& dir, std::initializer_list<cons
         if (copy)
             fs::copy(e.path(), to, fs::copy_options::recursive);
         else
-            fs::create_symlink(e.path(), to);
+            PlaceStarterFolder(e.path(), dir.Root());
     }
 }
 

@@ -62,8 +62,9 @@ protected:
         const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
         if (!fs::exists(bin) || !fs::exists(install / "Flights"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
-        // The data folders are linked; the flights are copied, since the scripts save flights.
-        testsupport::LinkStarterFolders(dir, {"Flights"});
+        // The data folders are linked; the flights and the pilots are copied, since the scripts
+        // save flights and the pilot's file.
+        testsupport::LinkStarterFolders(dir, {"Flights", "PILOT"});
     }
 
     // Runs a committed script with "@dir" standing for the test's folder.

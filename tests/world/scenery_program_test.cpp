@@ -14,6 +14,7 @@
 
 #include "support/bmp_pixels.h"
 #include "support/run_command.h"
+#include "support/starter_run.h"
 #include "support/temp_folder.h"
 #include "world/almanac_oracle.h"
 
@@ -49,9 +50,7 @@ TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
     if (!fs::exists(bin) || !fs::exists(install / "Flights"))
         GTEST_SKIP() << "simrun or the starter installation is not built";
     testsupport::TempFolder dir("zephlon-scenery");
-    for (const fs::directory_entry& e : fs::directory_iterator(install))
-        if (e.is_directory())
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    testsupport::LinkStarterFolders(dir, {"Flights", "PILOT"});
     dir.Write("script.txt",
               "wait 2000\n"
               "menu 1665\n"  // the plain forward view
@@ -139,12 +138,8 @@ TEST(SceneryProgram, ACloudDeckOverheadCoversTheSkyWithItsUnderside) {
     if (!fs::exists(bin) || !fs::exists(install / "Flights"))
         GTEST_SKIP() << "simrun or the starter installation is not built";
     testsupport::TempFolder dir("zephlon-clouds");
-    for (const fs::directory_entry& e : fs::directory_iterator(install))
-        if (e.is_directory() && e.path().filename() != "Flights")
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    testsupport::LinkStarterFolders(dir, {"Flights", "PILOT"});
     // The first flight with five eighths of cloud from 2,500 to 4,000 ft.
-    fs::create_directory(dir.Path("Flights"));
-    fs::copy_file(install / "Flights" / "Startup.Flt", dir.Path("Flights/Startup.Flt"));
     std::string flight = dir.Read("Flights/Startup.Flt");
     flight += "[Weather]\r\ncla1CloudBase=2500\r\ncla1CloudHeight=1500\r\ncla1CloudCoverage=5\r\n";
     dir.Write("Flights/Startup.Flt", flight);
@@ -190,9 +185,7 @@ TEST(SceneryProgram, TheRunwayAndTheAircraftOnItStandOnTheTexturedGround) {
     if (!fs::exists(bin) || !fs::exists(install / "Flights"))
         GTEST_SKIP() << "simrun or the starter installation is not built";
     testsupport::TempFolder dir("zephlon-ground");
-    for (const fs::directory_entry& e : fs::directory_iterator(install))
-        if (e.is_directory())
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    testsupport::LinkStarterFolders(dir, {"Flights", "PILOT"});
     dir.Write("script.txt", "wait 1500\nmenu 1665\nwait 500\nreport tile objects ground_ft\n"
                             "screenshot " + dir.Path("ahead.bmp") + "\nmenu 1929\nwait 500\n"
                             "screenshot " + dir.Path("skycam.bmp") + "\nquit\n");
