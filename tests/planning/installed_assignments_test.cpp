@@ -15,6 +15,7 @@
 
 #include "nav/independent_projection.h"
 #include "planning/cross_country.h"
+#include "sim/planning_host.h"
 #include "support/starter_run.h"
 #include "support/temp_folder.h"
 
@@ -121,7 +122,9 @@ TEST(InstalledAssignments, TwentyRoutesBetweenToweredAirportsAlongTheAirways) {
     EXPECT_GE(ndbs, 2);
     EXPECT_GT(east - west, 40.0) << "the assignments span the country";
 
-    // The program reads every one whole, with its briefing.
+    // The program reads every one whole, with its briefing, through its own host (which says
+    // which files may be read).
+    sim::InstallPlanningHost();
     testsupport::ScopedCurrentFolder here(install.string());
     planning::LoadAssignments();
     for (int i = 0; i < planning::kAssignmentCount; ++i) {
