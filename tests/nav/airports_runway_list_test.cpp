@@ -1,6 +1,8 @@
-// The airports wizard's runway list as the user reads it in the running program: in the
-// screenshot each row shows its cells (number and side, length, "X", width, ILS) apart, as many
-// as the row's text has, and the columns line up from row to row.
+// The airports wizard as the user reads it in the running program: on the airport page the
+// frequencies stand in one list of two rows, three to a row in their order, however many a
+// field has; in the runway list
+// each row shows its cells (number and side, length, "X", width, ILS) apart, as many as the row's
+// text has, and the columns line up from row to row.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,7 +53,74 @@ std::vector<std::string> Rows(const std::string& out) {
     }
 }
 
+// The texts a control showed in each `read` of it, in order.
+std::vector<std::string> Reads(const std::string& out, const std::string& control) {
+    std::vector<std::string> texts;
+    const std::string mark = "read " + control + " Static \"";
+    for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + 1))
+        texts.push_back(
+            out.substr(at + mark.size(), out.find('"', at + mark.size()) - at - mark.size()));
+    return texts;
+}
+
+// The first and last rows of each run of rows with ink between columns xs.
+std::vector<Span> Bands(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb)) {
+    std::vector<Span> bands;
+    for (int y = ys.left; y <= ys.right; ++y) {
+        bool any = false;
+        for (int x = xs.left; x <= xs.right && !any; ++x)
+            any = ink(Pixel(bmp, x, y));
+        if (!any) continue;
+        if (bands.empty() || bands.back().right != y - 1) bands.push_back(Span{y, y});
+        bands.back().right = y;
+    }
+    return bands;
+}
+
 class RunwayList : public navtest::ScriptRun {};
+
+TEST_F(RunwayList, AnAirportsFrequenciesStandInTwoRowsOfThree) {
+    const testsupport::CommandResult r = Play("airports_runway_list.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::vector<std::string> first = Reads(r.out, "1173"), second = Reads(r.out, "1181");
+    ASSERT_EQ(first.size(), 5u) << r.out;
+    ASSERT_EQ(second.size(), 5u) << r.out;
+    auto dark = +[](ScreenRgb c) { return c.r < 100 && c.g < 100 && c.b < 100; };
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        const std::string items = first[i] + "        " + second[i];
+        SCOPED_TRACE(items);
+        int count = 0;
+        for (std::size_t at = items.find(": "); at != std::string::npos;
+             at = items.find(": ", at + 1))
+            ++count;
+        const std::string bmp = dir.Read("airport-" + std::to_string(i) + ".bmp");
+        // The caption gives the dialog's sides and top.
+        int captionBottom = -1, left = -1, right = -1;
+        for (int y = 0; y < 480; ++y) {
+            int n = 0, l = -1, rr = -1;
+            for (int x = 0; x < 640; ++x)
+                if (const ScreenRgb c = Pixel(bmp, x, y); c.b > 140 && c.r < 110 && c.g < 150)
+                    ++n, rr = x, l = l < 0 ? x : l;
+            if (n > 320) captionBottom = y, left = l, right = rr;
+        }
+        ASSERT_GT(captionBottom, 0);
+        // The rows of text at the page's left, left of its buttons: the search, the list, then
+        // the frequencies, three to a row, the row under the first at the text's own spacing.
+        const std::vector<Span> rows = Bands(bmp, Span{left + 6, left + 88},
+                                             Span{captionBottom + 2, captionBottom + 280}, dark);
+        const int wanted = count > 3 ? 2 : 1;
+        ASSERT_GE(rows.size(), 2u + wanted);
+        const std::size_t from = rows.size() - wanted;
+        if (wanted == 2) {
+            EXPECT_LE(rows[from + 1].left - rows[from].left, 16);
+        }
+        for (int k = 0; k < wanted; ++k)
+            EXPECT_EQ(static_cast<int>(
+                          Cells(bmp, Span{left + 6, right - 6}, rows[from + k], dark, 12).size()),
+                      k == 0 ? std::min(count, 3) : count - 3)
+                << "row " << k;
+    }
+}
 
 TEST_F(RunwayList, EachCellOfARunwayRowStandsApartInItsColumn) {
     const testsupport::CommandResult r = Play("airports_runway_list.simrun");
