@@ -1,8 +1,7 @@
 // The airports wizard as the user reads it in the running program: on the airport page the
-// frequencies stand in one list of two rows, three to a row in their order, however many a
-// field has; in the runway list
-// each row shows its cells (number and side, length, "X", width, ILS) apart, as many as the row's
-// text has, and the columns line up from row to row.
+// frequencies stand under the field's figures as one list, three to a row in their order; in the
+// runway list each row shows its cells (number and side, length, "X", width, ILS) apart, as many
+// as the row's text has, and the columns line up from row to row.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,13 +22,17 @@ struct Span {
     int left, right;  // inclusive
 };
 
-// The cells of one row: runs of ink with at least `gap` blank columns between them.
-std::vector<Span> Cells(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb), int gap) {
+// The cells of one row: runs of ink with at least `gap` blank columns between them (or, across,
+// the rows of text: runs of ink with `gap` blank rows between them).
+std::vector<Span> Cells(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb), int gap,
+                        bool across = false) {
     std::vector<Span> cells;
     int blank = gap;
-    for (int x = xs.left; x <= xs.right; ++x) {
+    const Span along = across ? ys : xs, other = across ? xs : ys;
+    for (int x = along.left; x <= along.right; ++x) {
         bool any = false;
-        for (int y = ys.left; y <= ys.right && !any; ++y) any = ink(Pixel(bmp, x, y));
+        for (int y = other.left; y <= other.right && !any; ++y)
+            any = ink(across ? Pixel(bmp, y, x) : Pixel(bmp, x, y));
         if (!any) {
             ++blank;
             continue;
@@ -53,71 +56,46 @@ std::vector<std::string> Rows(const std::string& out) {
     }
 }
 
-// The texts a control showed in each `read` of it, in order.
-std::vector<std::string> Reads(const std::string& out, const std::string& control) {
-    std::vector<std::string> texts;
-    const std::string mark = "read " + control + " Static \"";
-    for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + 1))
-        texts.push_back(
-            out.substr(at + mark.size(), out.find('"', at + mark.size()) - at - mark.size()));
-    return texts;
-}
-
-// The first and last rows of each run of rows with ink between columns xs.
-std::vector<Span> Bands(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb)) {
-    std::vector<Span> bands;
-    for (int y = ys.left; y <= ys.right; ++y) {
-        bool any = false;
-        for (int x = xs.left; x <= xs.right && !any; ++x)
-            any = ink(Pixel(bmp, x, y));
-        if (!any) continue;
-        if (bands.empty() || bands.back().right != y - 1) bands.push_back(Span{y, y});
-        bands.back().right = y;
-    }
-    return bands;
-}
-
 class RunwayList : public navtest::ScriptRun {};
 
-TEST_F(RunwayList, AnAirportsFrequenciesStandInTwoRowsOfThree) {
+TEST_F(RunwayList, AnAirportsFrequenciesStandInRowsOfThreeUnderItsFigures) {
     const testsupport::CommandResult r = Play("airports_runway_list.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
-    const std::vector<std::string> first = Reads(r.out, "1173"), second = Reads(r.out, "1181");
-    ASSERT_EQ(first.size(), 5u) << r.out;
-    ASSERT_EQ(second.size(), 5u) << r.out;
+    // The items each field's two frequency lines held, as the runner read them.
+    std::vector<int> items;
+    for (std::size_t at = r.out.find("] read 11"); at != std::string::npos;
+         at = r.out.find("] read 11", at + 1)) {
+        if (r.out.compare(at, 14, "] read 1173 St") == 0) items.push_back(0);
+        for (std::size_t c = r.out.find(": ", at); c < r.out.find('\n', at);
+             c = r.out.find(": ", c + 1))
+            ++items.back();
+    }
+    ASSERT_EQ(items, (std::vector<int>{1, 4, 6})) << r.out;
     auto dark = +[](ScreenRgb c) { return c.r < 100 && c.g < 100 && c.b < 100; };
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        const std::string items = first[i] + "        " + second[i];
-        SCOPED_TRACE(items);
-        int count = 0;
-        for (std::size_t at = items.find(": "); at != std::string::npos;
-             at = items.find(": ", at + 1))
-            ++count;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(items[i]);
         const std::string bmp = dir.Read("airport-" + std::to_string(i) + ".bmp");
-        // The caption gives the dialog's sides and top.
-        int captionBottom = -1, left = -1, right = -1;
+        // The caption gives the dialog's sides and top; under it, at the page's left (left of its
+        // buttons), the rows of ink are the search, the list and the frequencies' rows.
+        int top = -1, left = -1, right = -1;
         for (int y = 0; y < 480; ++y) {
-            int n = 0, l = -1, rr = -1;
+            int n = 0, first = -1, last = -1;
             for (int x = 0; x < 640; ++x)
                 if (const ScreenRgb c = Pixel(bmp, x, y); c.b > 140 && c.r < 110 && c.g < 150)
-                    ++n, rr = x, l = l < 0 ? x : l;
-            if (n > 320) captionBottom = y, left = l, right = rr;
+                    ++n, last = x, first = first < 0 ? x : first;
+            if (n > 320) top = y, left = first, right = last;
         }
-        ASSERT_GT(captionBottom, 0);
-        // The rows of text at the page's left, left of its buttons: the search, the list, then
-        // the frequencies, three to a row, the row under the first at the text's own spacing.
-        const std::vector<Span> rows = Bands(bmp, Span{left + 6, left + 88},
-                                             Span{captionBottom + 2, captionBottom + 280}, dark);
-        const int wanted = count > 3 ? 2 : 1;
+        const std::vector<Span> rows =
+            Cells(bmp, Span{left + 6, left + 88}, Span{top + 2, top + 280}, dark, 1, true);
+        const int wanted = items[i] > 3 ? 2 : 1;
         ASSERT_GE(rows.size(), 2u + wanted);
         const std::size_t from = rows.size() - wanted;
-        if (wanted == 2) {
-            EXPECT_LE(rows[from + 1].left - rows[from].left, 16);
-        }
+        // The second row under the first at the text's own spacing, as the first holds three.
+        EXPECT_LE(wanted == 2 ? rows[from + 1].left - rows[from].left : 0, 16);
         for (int k = 0; k < wanted; ++k)
             EXPECT_EQ(static_cast<int>(
                           Cells(bmp, Span{left + 6, right - 6}, rows[from + k], dark, 12).size()),
-                      k == 0 ? std::min(count, 3) : count - 3)
+                      k == 0 ? std::min(items[i], 3) : items[i] - 3)
                 << "row " << k;
     }
 }
