@@ -303,6 +303,17 @@ int AtcSelectAirport(int mode, const std::string& ident) {
     return index >= 0 && LoadAirport(index, mode) ? 1 : 0;
 }
 
+int AtcPlanDepartureReadable() {
+    const planning::FlightPlan* p = Plan();
+    if (p == nullptr || p->nodeCount < 1) return 0;
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    const int index = FindAirport(p->nodes[0].ident);
+    return index >= 0 && theSmsDatabase.ReadAirportRecord(index, &entry, &header, &rows) != 0 &&
+           !rows.empty();
+}
+
 int AtcSelectPlanAirport(int node) {
     planning::FlightPlan* p = Plan();
     if (p == nullptr || node < 0 || node >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return 0;

@@ -266,6 +266,9 @@ int AtcCopyAirportFromDirectory();
 // 1 when the airport was found and read (its runway chosen); 0 leaves the state untouched.
 int AtcSelectAirport(int mode, const std::string& ident);
 int AtcSelectPlanAirport(int node);
+// 1 when the directory gives the runways of the active plan's departure airport (a damaged
+// directory is said once).
+[[nodiscard]] int AtcPlanDepartureReadable();
 // 1 when the aircraft stands on a runway of the selected airport, facing along it: that runway
 // is taken for take-off and landing. 0 leaves the runway chosen.
 int AtcTakeRunwayUnderAircraft();

@@ -558,17 +558,16 @@ int SmsDatabase::ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry
                                   std::vector<SmsRunwayRecord>* rows) const {
     std::uint8_t bytes[kSmsEntryBytes] = {};
     int got = 0;
-    if (ReadAt(entryOffset, bytes, kSmsEntryBytes, &got) != ReadResult::Ok ||
-        got < kSmsEntryHeadBytes)
-        return 0;
-    *entry = DecodeEntryCopy(bytes, got);
-    // The navigation index points at an airport's entry; anything else there, or a record cut
-    // short or holding what no airport can, is a damaged directory, said once.
-    const ReadResult result = NavKindOfCode(entry->code) != kSmsAirport
+    // The navigation index points at an airport's entry; a directory that does not reach it
+    // (emptied, cut short, or no plain file at all), anything else there, or a record cut short
+    // or holding what no airport can, is a damaged directory, said once.
+    const bool reached = ReadAt(entryOffset, bytes, kSmsEntryBytes, &got) == ReadResult::Ok &&
+                         got >= kSmsEntryHeadBytes;
+    if (reached) *entry = DecodeEntryCopy(bytes, got);
+    const ReadResult result = !reached || NavKindOfCode(entry->code) != kSmsAirport
                                   ? ReadResult::Damaged
                                   : ReadAirportAt(entry->recordOffset, header, rows);
-    if (result == ReadResult::Short || result == ReadResult::Damaged)
-        ReportRead(win::GetDisplayWindow(), ReadResult::Damaged);
+    if (result != ReadResult::Ok) ReportRead(win::GetDisplayWindow(), ReadResult::Damaged);
     return result == ReadResult::Ok ? 1 : 0;
 }
 

@@ -265,14 +265,27 @@ std::uint32_t WriteAll(int fd, const std::uint8_t* p, std::uint32_t n, std::uint
 
 // ---------------------------------------------------------------------------------------------
 // Temporaries this process made and has not yet renamed or removed, by the file each is (its
-// device and inode) and its host path from the root. They are written to the journal, when one
-// is taken, at every change, so a run ended half-way leaves the list of what it left.
+// device and inode), what it was when last written (its size and change time: an inode freed
+// and given to a file made later, the user's, says otherwise) and its host path from the root.
+// They are written to the journal, when one is taken, at every change, so a run ended half-way
+// leaves the list of what it left.
 
 struct Temporary {
     std::uint64_t device;
     std::uint64_t inode;
+    std::uint64_t size;
+    std::int64_t changed;  // nanoseconds since the epoch
     std::string path;
 };
+
+std::int64_t ChangeTime(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+bool IsFileOf(const Temporary& t, const struct stat& st) {
+    return t.device == static_cast<std::uint64_t>(st.st_dev) &&
+           t.inode == static_cast<std::uint64_t>(st.st_ino);
+}
 
 std::vector<Temporary>& TheTemporaries() {
     static auto& temporaries = *new std::vector<Temporary>;
@@ -309,7 +322,8 @@ void WriteJournal() {
     if (fd < 0) return;
     std::string text;
     for (const Temporary& t : TheTemporaries())
-        text += std::to_string(t.device) + ' ' + std::to_string(t.inode) + ' ' + t.path + '\n';
+        text += std::to_string(t.device) + ' ' + std::to_string(t.inode) + ' ' +
+                std::to_string(t.size) + ' ' + std::to_string(t.changed) + ' ' + t.path + '\n';
     if (ftruncate(fd, 0) == 0) {
         std::size_t put = 0;
         while (put < text.size()) {
@@ -331,19 +345,20 @@ void RecordTemporary(int fd, const std::string& path) {
         if (getcwd(here.data(), here.size()) == nullptr) return;
         absolute = here.c_str() + std::string("/") + path;
     }
-    TheTemporaries().push_back(Temporary{static_cast<std::uint64_t>(st.st_dev),
-                                         static_cast<std::uint64_t>(st.st_ino),
-                                         std::move(absolute)});
+    TheTemporaries().push_back(
+        Temporary{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                  static_cast<std::uint64_t>(st.st_size), ChangeTime(st), std::move(absolute)});
     WriteJournal();
 }
 
 // The temporary that was the file `from` describes is the file `to` describes now.
 void RenameTemporary(const struct stat& from, const struct stat& to) {
     for (Temporary& t : TheTemporaries())
-        if (t.device == static_cast<std::uint64_t>(from.st_dev) &&
-            t.inode == static_cast<std::uint64_t>(from.st_ino)) {
+        if (IsFileOf(t, from)) {
             t.device = static_cast<std::uint64_t>(to.st_dev);
             t.inode = static_cast<std::uint64_t>(to.st_ino);
+            t.size = static_cast<std::uint64_t>(to.st_size);
+            t.changed = ChangeTime(to);
             WriteJournal();
             return;
         }
@@ -352,10 +367,8 @@ void RenameTemporary(const struct stat& from, const struct stat& to) {
 // The temporary that is the file `st` describes went (renamed to its target, or removed).
 void ForgetTemporary(const struct stat& st) {
     auto& list = TheTemporaries();
-    const auto it = std::find_if(list.begin(), list.end(), [&](const Temporary& t) {
-        return t.device == static_cast<std::uint64_t>(st.st_dev) &&
-               t.inode == static_cast<std::uint64_t>(st.st_ino);
-    });
+    const auto it =
+        std::find_if(list.begin(), list.end(), [&](const Temporary& t) { return IsFileOf(t, st); });
     if (it == list.end()) return;
     list.erase(it);
     WriteJournal();
@@ -978,25 +991,31 @@ int TakeTemporaryJournal(std::string_view windowsPath) {
         }
         ::close(fd);
         text.resize(got);
-        // "<device> <inode> <path>" a line; a line cut short (no end) is not believed.
+        // "<device> <inode> <size> <change time> <path>" a line; a line cut short (no end) is
+        // not believed.
         std::size_t at = 0;
         for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
             const std::string line = text.substr(at, end - at);
-            unsigned long long device = 0, inode = 0;
+            unsigned long long device = 0, inode = 0, size = 0;
+            long long changed = 0;
             int skip = 0;
-            if (std::sscanf(line.c_str(), "%llu %llu %n", &device, &inode, &skip) != 2 ||
+            if (std::sscanf(line.c_str(), "%llu %llu %llu %lld %n", &device, &inode, &size,
+                            &changed, &skip) != 4 ||
                 skip <= 0)
                 continue;
             const std::string path = line.substr(static_cast<std::size_t>(skip));
-            // Only the very file that was made, still a plain file of a temporary's name.
+            // Only the very file that was made, still a plain file of a temporary's name, as it
+            // was last written: the same inode with another size or a later change is a file
+            // made since in its place.
             struct stat st {};
             if (path.empty() || path.front() != '/' || LastComponent(path).front() != '.' ||
                 lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
                 static_cast<unsigned long long>(st.st_dev) != device ||
-                static_cast<unsigned long long>(st.st_ino) != inode)
+                static_cast<unsigned long long>(st.st_ino) != inode ||
+                static_cast<unsigned long long>(st.st_size) != size || ChangeTime(st) != changed)
                 continue;
             const bool live = std::any_of(TheTemporaries().begin(), TheTemporaries().end(),
-                                          [&](const Temporary& t) { return t.inode == inode && t.device == device; });
+                                          [&](const Temporary& t) { return IsFileOf(t, st); });
             if (!live && unlink(path.c_str()) == 0) {
                 ForgetFolderOf(path);
                 ++removed;
@@ -1030,7 +1049,6 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     if (fd < 0) return FromErrno(errno);
     struct stat made {};
     fstat(fd, &made);
-    RecordTemporary(fd, temporary);
     auto fail = [&](std::uint32_t error) {
         ::close(fd);
         unlink(temporary.c_str());
@@ -1057,6 +1075,9 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         written += chunk;
     }
     if (forceToDisc && fsync(fd) != 0) return fail(FromErrno(errno));
+    // Listed as it is written whole (a run ended while it was written leaves a file the list
+    // does not own, which is kept).
+    RecordTemporary(fd, temporary);
     if (::close(fd) != 0) {
         const std::uint32_t error = FromErrno(errno);
         unlink(temporary.c_str());
@@ -1070,9 +1091,10 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         return error;
     }
     // The new file is the target now; a temporary replaced whole (a save writing into its own
-    // temporary) stays listed as the file that now has its name.
-    if (existed) RenameTemporary(old, made);
+    // temporary) stays listed as the file that now has its name, as the rename left it.
     ForgetTemporary(made);
+    struct stat now {};
+    if (existed && stat(target.c_str(), &now) == 0) RenameTemporary(old, now);
     // Make the rename itself durable.
     const int dir = !forceToDisc
                         ? -1

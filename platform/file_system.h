@@ -222,7 +222,8 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // leftovers: a name like a temporary's proves nothing (".Zephlon.ini.backup" may be the user's).
 // Takes the journal file at `windowsPath`: removes the temporaries an earlier run listed there
 // and left when it was ended half-way (each only while it is still the very file that was
-// made), and lists this run's there from now on. How many went.
+// made, as it was last written: the same inode, size and change time), and lists this run's
+// there from now on. How many went.
 int TakeTemporaryJournal(std::string_view windowsPath);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half;

@@ -833,12 +833,13 @@ std::string InstallationPrefix() {
 }
 
 // Why the program cannot keep its settings in the file (empty when it can, or when nothing is
-// there yet): a device, a pipe or a folder is never read or written, nor a file too large to be
-// settings (which might hold anything).
+// there yet): what the file gate would not replace (a device, a pipe, a folder, a loop of links)
+// is never read or written, nor a file too large to be settings (which might hold anything).
 std::string WhySettingsFileUnusable(const std::string& path) {
+    if (platform::WhyNotReplaced(path) == platform::kBadFileType)
+        return win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
     platform::FileInfo info;
     if (platform::GetFileInfo(path, &info) != platform::kFileOk) return {};
-    if (!info.isRegular) return win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
     if (info.size > platform::kMaxTextFileBytes)
         return "it is larger than " + std::to_string(platform::kMaxTextFileBytes >> 20) + " MB";
     return {};

@@ -491,8 +491,13 @@ std::string DefaultFlightName(int type, bool parked) {
 
 void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     (void)window;
-    LoadAndSetCursor(win::IDC_WAIT);
     const bool quiet = theReloadQuiet != 0;
+    // A plan's departure whose runways the station directory cannot give (it is damaged, and
+    // that is said) leaves the aircraft where it was.
+    if (!quiet && parked != 0 && takeHeading != 0 && theSimWorld.HasFlightPlan() &&
+        nav::AtcPlanDepartureReadable() == 0)
+        return;
+    LoadAndSetCursor(win::IDC_WAIT);
     if (!quiet && nav::IsAtcActive()) nav::AtcReset();
     const bool crash = theSimWorld.IsCrashDetect();
     theSimWorld.SetCrashDetect(0);

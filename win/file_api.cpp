@@ -95,7 +95,8 @@ std::string DescribeFileError(std::uint32_t error) {
         case ERROR_FILENAME_EXCED_RANGE:
             return "the name is too long";
         case ERROR_BAD_FILE_TYPE:
-            return "it is not a plain file (a folder, a device or a pipe has that name)";
+            return "it is not a plain file (a folder, a device, a pipe or a loop of links has that "
+                   "name)";
         case ERROR_FILE_TOO_LARGE:
             return "the file is too large";
         case ERROR_DIRECTORY:

@@ -37,6 +37,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The trace goes out a line at a time, so the program's messages on the error output fall
+    // between its lines, never inside one, when both go to one pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string folder;
     std::string scriptPath;
     bool demo = false;  // the window system's demonstration instead of the simulator

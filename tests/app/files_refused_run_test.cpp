@@ -394,15 +394,22 @@ TEST_F(FilesRefused, KeptSettingsComeBackAndLeftoversGo) {
         kept += (i % 100 == 0 ? "[Many" + std::to_string(i / 100) + "]\n" : std::string()) +
                 "key" + std::to_string(i) + "=" + std::to_string(i * 7) + "\n";
     dir.Write("Zephlon.kept.ini", kept);
-    // Listed, each as the file it is; the last replaced by the user's file since.
-    const char* const listed[] = {".Zephlon.ini.Ab12Cd", "PILOT/.CURRENT.x9Y8z7", ".Zephlon.ini.Zz9Yy8"};
+    // Listed, each as the file it is; the third replaced by the user's file since, and the last a
+    // user's file of the same size that took the listed one's inode a second after it was written.
+    const char* const listed[] = {".Zephlon.ini.Ab12Cd", "PILOT/.CURRENT.x9Y8z7",
+                                  ".Zephlon.ini.Zz9Yy8", ".Zephlon.ini.Rr5Ss4"};
     const char* const users[] = {".Zephlon.ini.keep-me", ".Zephlon.ini.backup", "PILOT/.Student.PLT.backup"};
     std::string journal;
     for (const char* name : listed) {
-        dir.Write(name, "[Half]\n");
+        const bool reused = name == listed[3];
+        dir.Write(name, reused ? "[Mine]\n" : "[Half]\n");
         struct stat st {};
         ASSERT_EQ(stat(dir.Path(name).c_str(), &st), 0);
-        journal += std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " + dir.Path(name) + "\n";
+        journal +=
+            std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " +
+            std::to_string(st.st_size) + " " +
+            std::to_string((st.st_ctim.tv_sec - reused) * 1000000000LL + st.st_ctim.tv_nsec) + " " +
+            dir.Path(name) + "\n";
     }
     // The user's file is made while the listed one still stands, so it cannot take its inode.
     dir.Write("users-own", "the user's own\n");
@@ -426,6 +433,7 @@ TEST_F(FilesRefused, KeptSettingsComeBackAndLeftoversGo) {
     EXPECT_FALSE(fs::exists(dir.Path(listed[0])));
     EXPECT_FALSE(fs::exists(dir.Path(listed[1])));
     EXPECT_EQ(dir.Read(listed[2]), "the user's own\n");
+    EXPECT_EQ(dir.Read(listed[3]), "[Mine]\n");
     for (const char* name : users) EXPECT_TRUE(fs::exists(dir.Path(name))) << name;
 }
 

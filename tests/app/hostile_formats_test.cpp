@@ -9,6 +9,7 @@
 // tours the program and must end normally, without a sanitizer report, naming what it could not
 // read, and leave every file the user saved before as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -351,14 +352,23 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         }
         const std::string lost = t.bytes.substr(0, t.bytes.size() / 2) + t.bytes.substr(t.bytes.size() / 2 + 100);
         const std::pair<const char*, std::string> damages[] = {
-            {"cut short", t.bytes.substr(0, t.bytes.size() * 2 / 3)}, {"100 bytes lost", lost}, {"bits flipped", flipped},
-            {"emptied", std::string()}};
+            {"cut short", t.bytes.substr(0, t.bytes.size() * 2 / 3)}, {"100 bytes lost", lost},
+            {"bits flipped", flipped}, {"emptied", std::string()}, {"a pipe", "pipe"},
+            {"a link to /dev/zero", "/dev/zero"}};
         for (const auto& [how, bytes] : damages) {
-            // The station directory emptied is another matter than a table's rows.
-            if (bytes.empty() && t.name == "flp.sms") continue;
+            // No plain file at all: the station directory only, read beside the volumes.
+            const bool noFile = how[0] == 'a';
+            if (noFile && t.name != "flp.sms") continue;
             SCOPED_TRACE(t.name + " " + how);
             DamagedInstallation run(std::nullopt);
             Put(run.dir, t.where, bytes);
+            if (const std::string at = run.dir.Path(t.where); noFile) {
+                fs::remove(at);
+                if (bytes == "pipe")
+                    ASSERT_EQ(mkfifo(at.c_str(), 0644), 0);
+                else
+                    fs::create_symlink(bytes, at);
+            }
             const CommandResult r = play(run.dir);
             EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 4000 ? r.out.size() - 4000 : 0);
             ExpectNoSanitizerReport(r);

@@ -261,24 +261,29 @@ TEST(HostileInput, DamagedSettings) {
 }
 
 // Settings that are no settings files at all: a link to an endless device, a pipe that would
-// hold the open for ever, a file past the size a settings file may have. The program says so,
-// keeps its settings beside them and leaves them as they are.
+// hold the open for ever, a link that leads back to itself, a file past the size a settings file
+// may have. The program says so, keeps its settings beside them and leaves them as they are.
 TEST(HostileInput, SettingsThatAreNoFiles) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
-    {
+    for (const auto& [settings, joystick] :
+         {std::pair{"/dev/zero", "pipe"}, std::pair{"Zephlon.ini", "joystick.ini"}}) {
         StarterRun run("zephlon-hostile-device");
-        fs::create_symlink("/dev/zero", run.Dir().Path("Zephlon.ini"));
-        ASSERT_EQ(mkfifo(run.Dir().Path("joystick.ini").c_str(), 0600), 0);
+        fs::create_symlink(settings, run.Dir().Path("Zephlon.ini"));
+        if (joystick == std::string("pipe"))
+            ASSERT_EQ(mkfifo(run.Dir().Path("joystick.ini").c_str(), 0600), 0);
+        else
+            fs::create_symlink(joystick, run.Dir().Path("joystick.ini"));
         const CommandResult r = run.Play("wait 300\nquit\n");
         EXPECT_EQ(r.status, 0) << r.out;
         ExpectNoSanitizerReport(r);
-        EXPECT_NE(r.out.find("Zephlon.ini cannot be used: it is not a plain file"),
-                  std::string::npos)
-            << r.out;
+        for (const char* name : {"Zephlon.ini", "joystick.ini"})
+            EXPECT_NE(r.out.find(std::string(name) + " cannot be used: it is not a plain file"),
+                      std::string::npos)
+                << r.out;
         EXPECT_TRUE(fs::is_symlink(run.Dir().Path("Zephlon.ini")));
         struct stat st {};
         ASSERT_EQ(lstat(run.Dir().Path("joystick.ini").c_str(), &st), 0);
-        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        EXPECT_TRUE(joystick == std::string("pipe") ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode));
     }
     {
         StarterRun run("zephlon-hostile-large");

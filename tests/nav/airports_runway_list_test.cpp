@@ -1,5 +1,6 @@
-// The airports wizard's runway list as the user reads it in the running program: in the
-// screenshot each row shows its cells (number and side, length, "X", width, ILS) apart, as many
+// The airports wizard as the user reads it in the running program: on the airport page the
+// frequencies stand under the field's figures as one list, three to a row in their order; in the
+// runway list each row shows its cells (number and side, length, "X", width, ILS) apart, as many
 // as the row's text has, and the columns line up from row to row.
 #include <gtest/gtest.h>
 
@@ -21,13 +22,17 @@ struct Span {
     int left, right;  // inclusive
 };
 
-// The cells of one row: runs of ink with at least `gap` blank columns between them.
-std::vector<Span> Cells(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb), int gap) {
+// The cells of one row: runs of ink with at least `gap` blank columns between them (or, across,
+// the rows of text: runs of ink with `gap` blank rows between them).
+std::vector<Span> Cells(const std::string& bmp, Span xs, Span ys, bool (*ink)(ScreenRgb), int gap,
+                        bool across = false) {
     std::vector<Span> cells;
     int blank = gap;
-    for (int x = xs.left; x <= xs.right; ++x) {
+    const Span along = across ? ys : xs, other = across ? xs : ys;
+    for (int x = along.left; x <= along.right; ++x) {
         bool any = false;
-        for (int y = ys.left; y <= ys.right && !any; ++y) any = ink(Pixel(bmp, x, y));
+        for (int y = other.left; y <= other.right && !any; ++y)
+            any = ink(across ? Pixel(bmp, y, x) : Pixel(bmp, x, y));
         if (!any) {
             ++blank;
             continue;
@@ -52,6 +57,41 @@ std::vector<std::string> Rows(const std::string& out) {
 }
 
 class RunwayList : public navtest::ScriptRun {};
+
+TEST_F(RunwayList, AnAirportsFrequenciesStandInRowsOfThreeUnderItsFigures) {
+    const testsupport::CommandResult r = Play("airports_runway_list.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    // The services each field has in the public data (frequency.csv, Unicom aside), each a
+    // frequency the page lists.
+    const int items[] = {1, 4, 6};  // KHAF, KSQL, KOAK
+    auto dark = +[](ScreenRgb c) { return c.r < 100 && c.g < 100 && c.b < 100; };
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        SCOPED_TRACE(items[i]);
+        const std::string bmp = dir.Read("airport-" + std::to_string(i) + ".bmp");
+        // The caption gives the dialog's sides and top; under it, at the page's left (left of its
+        // buttons), the rows of ink are the search, the list and the frequencies' rows.
+        int top = -1, left = -1, right = -1;
+        for (int y = 0; y < 480; ++y) {
+            int n = 0, first = -1, last = -1;
+            for (int x = 0; x < 640; ++x)
+                if (const ScreenRgb c = Pixel(bmp, x, y); c.b > 140 && c.r < 110 && c.g < 150)
+                    ++n, last = x, first = first < 0 ? x : first;
+            if (n > 320) top = y, left = first, right = last;
+        }
+        const std::vector<Span> rows =
+            Cells(bmp, Span{left + 6, left + 88}, Span{top + 2, top + 280}, dark, 1, true);
+        const int wanted = items[i] > 3 ? 2 : 1;
+        ASSERT_GE(rows.size(), 2u + wanted);
+        const std::size_t from = rows.size() - wanted;
+        // The second row under the first at the text's own spacing, as the first holds three.
+        EXPECT_LE(wanted == 2 ? rows[from + 1].left - rows[from].left : 0, 16);
+        for (int k = 0; k < wanted; ++k)
+            EXPECT_EQ(static_cast<int>(
+                          Cells(bmp, Span{left + 6, right - 6}, rows[from + k], dark, 12).size()),
+                      k == 0 ? std::min(items[i], 3) : items[i] - 3)
+                << "row " << k;
+    }
+}
 
 TEST_F(RunwayList, EachCellOfARunwayRowStandsApartInItsColumn) {
     const testsupport::CommandResult r = Play("airports_runway_list.simrun");

@@ -333,27 +333,33 @@ TEST_F(FileSystemTest, AtomicReplaceRefusesWhatIsNoPlainWritableFile) {
 }
 
 // A temporary is removed as a leftover only when the journal of an earlier run lists it and it
-// is still the very file that run made; a file only named like one stays, and so does one the
-// journal lists whose line was cut short. This run's unfinished temporaries are listed.
+// is still the very file that run made, as it left it; a file only named like one stays, so does
+// one made since with the listed file's inode (changed later, or of another size), and so does
+// one the journal lists whose line was cut short. This run's unfinished temporaries are listed.
 TEST_F(FileSystemTest, OnlyTheTemporariesTheJournalListsAreRemoved) {
     struct Case {
         const char* name;
         bool listed;
-        bool sameFile;  // still the file the journal names
+        int otherInode, laterChange, otherSize;  // how the file differs from the listed one
         bool removed;
     };
-    const Case cases[] = {{".Zephlon.ini.Ab12Cd", true, true, true},
-                          {".Zephlon.ini.backup", false, true, false},
-                          {".Student.PLT.x9Y8z7", true, false, false},
-                          {".CURRENT.before", true, true, false}};  // its line is cut short
+    const Case cases[] = {{".Zephlon.ini.Ab12Cd", true, 0, 0, 0, true},
+                          {".Zephlon.ini.backup", false, 0, 0, 0, false},
+                          {".Student.PLT.x9Y8z7", true, 1, 0, 0, false},
+                          {".Student.PLT.reused", true, 0, 1, 0, false},
+                          {".Student.PLT.grown", true, 0, 0, 1, false},
+                          {".CURRENT.before", true, 0, 0, 0, false}};  // its line is cut short
     std::string journal;
     for (const Case& c : cases) {
         Make(c.name, "half");
         struct stat st {};
         ASSERT_EQ(stat((root_ + "/" + c.name).c_str(), &st), 0);
+        const std::int64_t changed = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
         if (c.listed)
-            journal += std::to_string(st.st_dev) + " " + std::to_string(st.st_ino + !c.sameFile) +
-                       " " + root_ + "/" + c.name + "\n";
+            journal += std::to_string(st.st_dev) + " " + std::to_string(st.st_ino + c.otherInode) +
+                       " " + std::to_string(st.st_size - c.otherSize) + " " +
+                       std::to_string(changed - 1000000000LL * c.laterChange) + " " + root_ + "/" +
+                       c.name + "\n";
     }
     journal.pop_back();
     Make(".temporaries", journal);
