@@ -77,10 +77,12 @@ void SetSpeed(double knots) {
     SettleIndicatedAirspeed();
 }
 
-// On its wheels on a sea-level runway, level, wherever it was placed along it.
-void StandOnRunway() {
+// On its wheels on a runway `fieldFeet` above the sea (the ground there flat), level, wherever it
+// was placed along it.
+void StandOnRunway(double fieldFeet = 0.0) {
     FlightModelState& s = theFlightModelState;
-    s.fmPosY = theAircraftParameters.apGearHeight;
+    theTerrainHeight = core::ClampToInt32(fieldFeet * kMetresPerFoot * 256.0);
+    s.fmPosY = theTerrainHeight + theAircraftParameters.apGearHeight;
     s.fmOTG = 1;
     s.fmPitch = 0;
     s.fmVVel = 0;
@@ -508,9 +510,9 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
 
 KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
                                            double pullFromKnots, double giveBackSeconds,
-                                           double giveBackSpacingSeconds) {
-    StartLevel(type, weightKg, 0.0, 0.0, 32767);
-    StandOnRunway();
+                                           double giveBackSpacingSeconds, double fieldFeet) {
+    StartLevel(type, weightKg, fieldFeet, 0.0, 32767);
+    StandOnRunway(fieldFeet);
     FlightModelState& s = theFlightModelState;
     s.fmGear = 1;
     s.fmElv = trim;
@@ -562,13 +564,15 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
         }
         if (off < 0) continue;
         const double t = static_cast<double>(i - off) / perSecond;
-        if (t > 60.0 + kTakeOffSettleFrom) break;
+        if (t > kTakeOffSettleTo) break;
         if (t <= 60.0) r.highestPitch = std::max(r.highestPitch, PitchUpDegrees());
-        if (AltitudeFeet() > field + 50.0 || !heights.empty()) {
+        // The climb is watched from 50 ft up, or from the pull's giving back where that comes
+        // first: once the pull is given back the aircraft may not sink, however low it is.
+        if (AltitudeFeet() > field + 50.0 || since >= 0 || !heights.empty()) {
             r.lowestKnots = std::min(r.lowestKnots, IndicatedAirspeedKnots());
             if (t <= 60.0) heights.push_back(AltitudeFeet());
         }
-        if (t >= kTakeOffSettleFrom && t < kTakeOffSettleFrom + 30.0) {
+        if (t >= kTakeOffSettleFrom) {
             knots += IndicatedAirspeedKnots();
             pitch += PitchUpDegrees();
             ++counted;

@@ -94,24 +94,26 @@ double ProbeLevelSpeedAtThrottle(int type, double weightKg, double feet, std::in
 // the elevator at its trim for level flight at that speed: the indicated airspeed after `seconds`.
 double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
 
-// The keyboard take-off from a sea-level runway: full power from brake release with the elevator
+// The keyboard take-off from a runway `fieldFeet` above the sea: full power from brake release with the elevator
 // trimmed to `trim`; from `pullFromKnots` (indicated) the pilot holds the Down key `holds` times,
 // the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
 // when negative) holds the Up key as often to give the pull back: one hold after the other, or,
 // with `giveBackSpacingSeconds` longer than a hold, each that long after the one before (a pilot
-// easing the pull off as the speed builds). The lift-off speed, the speed
-// and nose of the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the
-// lift-off), the highest nose in the minute after it and the most sink once 50 ft up.
+// easing the pull off as the speed builds). The lift-off speed, the speed and nose of the climb
+// that follows (means over kTakeOffSettleFrom to kTakeOffSettleTo after the lift-off, the speed
+// swings of a climb's first minutes averaged out), the highest nose in the minute after it and
+// the most sink once 50 ft up or the pull given back.
 struct KeyboardTakeOffResult {
     bool liftedOff = false;
     double liftOffKnots = 0;
     double climbKnots = 0;
     double climbPitch = 0;
     double highestPitch = 0;
-    double lowestKnots = 0;  // after 50 ft
-    double mostSinkFpm = 0;  // over any 2 s from 50 ft up to a minute after the lift-off
+    double lowestKnots = 0;  // after 50 ft or the giving back
+    double mostSinkFpm = 0;  // over any 2 s from then to a minute after the lift-off
 };
 inline constexpr double kTakeOffSettleFrom = 30.0;
+inline constexpr double kTakeOffSettleTo = 150.0;
 // One hold of an elevator key: the press and the keyboard's repeats (after half a second, thirty
 // a second) move the elevator kKeyHoldSteps of its steps in about 1.3 s, and the hand lets go and
 // presses again.
@@ -119,7 +121,8 @@ inline constexpr int kKeyHoldSteps = 25;
 inline constexpr double kKeyHoldSeconds = 1.4;
 KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
                                            double pullFromKnots, double giveBackSeconds,
-                                           double giveBackSpacingSeconds = 0.0);
+                                           double giveBackSpacingSeconds = 0.0,
+                                           double fieldFeet = 0.0);
 
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);
