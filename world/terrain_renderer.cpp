@@ -862,6 +862,18 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
     }
     bool drew = false;
+    // A cell whose nearest corner lies farther beyond the border before its corners' level than
+    // twice its size (whatever the heights of the points finer neighbours put on its sides): no
+    // side of its triangles passes into a nearer level, and one whose corners share a level is
+    // drawn in it whole, without the halving's tests.
+    bool plain = false;
+    if (haze.levels != 0) {
+        const int level = std::min({c[0]->haze, c[1]->haze, c[2]->haze, c[3]->haze});
+        const float nearest =
+            std::min({c[0]->distance, c[1]->distance, c[2]->distance, c[3]->distance});
+        plain = level == 0 || nearest - 2.0f * static_cast<float>(size) >
+                                  haze.radius[static_cast<std::size_t>(level) - 1];
+    }
     // Whether a triangle faces the eye: by its screen winding, counter-clockwise round the ground
     // seen from above being counter-clockwise on the screen too when it faces the eye (a
     // negative cross product of two screen edges), as the rasterizer itself tells a face from a
@@ -912,8 +924,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const TerrainVertex* const corners[3] = {&vs[static_cast<std::size_t>(e)],
                                                  &vs[static_cast<std::size_t>(b)],
                                                  &vs[static_cast<std::size_t>(a)]};
-        DrawHazedTriangle(corners, r.material, texture);
         drew = true;
+        const int level = corners[0]->haze;
+        if (!plain || corners[1]->haze != level || corners[2]->haze != level) {
+            DrawHazedTriangle(corners, r.material, texture);
+        } else if (level <= haze.levels) {
+            palette->shadeLevel = level;
+            DrawPolygon(corners, 3, r.material, texture);
+        }
     };
     for (const auto& t : tris) {
         // The points finer neighbours put on the triangle's two edges along the square's sides
@@ -1008,12 +1026,19 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     // lesser end whichever triangle asks, so the triangle across it halves it too, at the very
     // same point. Distances are compared squared.
     auto halved = [&](const TerrainVertex* a, const TerrainVertex* b) {
-        if (depth >= kMostHalvings) return false;
+        // Both ends in the first level: no border crosses the side, nearer or farther.
+        if (depth >= kMostHalvings || (a->haze == 0 && b->haze == 0)) return false;
         if (Before(*b, *a)) std::swap(a, b);
         const double dx = static_cast<double>(b->gx) - a->gx, dy = static_cast<double>(b->gy) - a->gy;
         const double dz = static_cast<double>(b->height) - a->height;
         const double squared = dx * dx + dy * dy + dz * dz;
         if (squared <= 256.0 * 256.0) return false;
+        if (a->haze == b->haze) {
+            // Ends in one level: only a side long enough to reach the border before it from
+            // its end can pass nearer.
+            const double reach = a->distance - haze.radius[static_cast<std::size_t>(a->haze) - 1];
+            if (squared < reach * reach) return false;
+        }
         const double ex = a->gx - static_cast<double>(area->eye[0]);
         const double ey = a->gy - static_cast<double>(area->eye[1]);
         const double ez = static_cast<double>(a->height) - area->eye[2];
