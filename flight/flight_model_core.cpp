@@ -150,7 +150,7 @@ constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a s
 // to a half and the nose settles within two. In a steady mush the path hardly turns and the
 // drag is the wing's own. The stall lasts from the break until the elevator alone holds the wing
 // kStallOverDegrees below the peak (the pilot has eased the pull).
-constexpr double kSwingDrag = 0.05;
+constexpr double kSwingDrag = 0.15;
 constexpr double kMostSwingDrag = 0.4;
 constexpr double kStallOverDegrees = 2.0;
 constexpr double kPathRateSmoothing = 0.2;  // of the gap a step
@@ -210,7 +210,7 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
                                 st.pathDegreesPerSecond) *
                                kPathRateSmoothing;
     st.swingDrag =
-        st.stallHeld ? std::min(kMostSwingDrag, kSwingDrag * std::abs(st.pathDegreesPerSecond))
+        st.stallHeld ? std::min(kMostSwingDrag, kSwingDrag * std::max(0.0, -st.pathDegreesPerSecond))
                      : 0.0;
     return std::min(st.breakPitch, std::max(d, 0));
 }
