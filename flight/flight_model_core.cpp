@@ -138,6 +138,10 @@ constexpr double kBreakRecoveryDegrees = 1.0;
 constexpr int kBreakDelaySteps = 3;
 constexpr double kReattachDegrees = 3.0;
 constexpr double kMushHoldDegrees = 1.0;
+// The break of such a wing lets go only this far below the peak, and the hold then brings the
+// wing back up to its mush: the nose falls clearly at the break (held only to the mush's angle
+// it fell 0.7 degrees in the heavy Baron's second after the break), then steadies.
+constexpr double kSteepBreakDegrees = 2.5;
 constexpr double kSteepLiftLoss = 0.95;  // the lift a degree past the peak, of the peak's
 constexpr std::int32_t kMushSinkDegrees = 5 * 65536 / 360;  // binary angle of the descending path
 constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a second
@@ -188,7 +192,7 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
         st.stallBreak = 1;
         st.flowSeparated = 1;
     }
-    if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
+    if (beyond < -(steep ? kSteepBreakDegrees : kBreakRecoveryDegrees)) st.stallBreak = 0;
     std::int32_t target = st.stallBreak && d > 0 ? d : 0;
     if (steep && st.flowSeparated && !st.stallBreak) {
         const double held = st.breakPitch + (beyond + kMushHoldDegrees) / kDegreesPerBinary;
