@@ -123,13 +123,13 @@ void ExpectSwingsDieAway(const std::vector<double>& swings, double shrink) {
 }
 
 // Two cycles on from the high `highs[first]`: the second high after it, or, where the nose stops
-// swinging sooner, twice the first cycle, as long as twice the fall from that high to its lowest
-// point (within 30 s, or before the next high).
+// swinging sooner, the next high and a cycle as long as the first, or with no next high, twice
+// the first cycle, as long as twice the fall from that high to its lowest point (within 30 s).
 std::size_t TwoCyclesOn(const Track& t, const std::vector<std::size_t>& highs, std::size_t first) {
     if (first + 2 < highs.size()) return highs[first + 2];
+    if (first + 1 < highs.size()) return 2 * highs[first + 1] - highs[first];
     const std::size_t from = highs[first];
-    std::size_t to = std::min(t.pitch.size(), from + 30 * kPerSecond);
-    if (first + 1 < highs.size()) to = std::min(to, highs[first + 1]);
+    const std::size_t to = std::min(t.pitch.size(), from + 30 * kPerSecond);
     const auto low = std::min_element(t.pitch.begin() + static_cast<std::ptrdiff_t>(from),
                                       t.pitch.begin() + static_cast<std::ptrdiff_t>(to));
     return from + 4 * static_cast<std::size_t>(low - t.pitch.begin() -
