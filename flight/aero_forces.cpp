@@ -203,6 +203,9 @@ void ComputeAeroForces() {
         const double ratio = theAeroLookup.cd / theAeroLookup.referenceCd;
         if (ratio > 1.0) parasite *= (ratio - 1.0) * a.dragRatioGain + 1.0;
     }
+    // The separated flow of a wing held at its stall while its path swings (see the stall break
+    // in the integration core).
+    if (!s.fmOTG) parasite += theFlightStep.swingDrag * qS;
     double drag = static_cast<double>(core::ClampToInt32((induced + parasite) * kPoundsToKgf));
     drag += core::ClampToInt32(s.fmFlapDrag * q * 0.1);
     if (!s.fmOTG) drag += FlightIdlePropellerDrag(q) * kPoundsToKgf;

@@ -50,6 +50,11 @@ struct FlightStepState {
     // has come well below the angle of greatest lift.
     std::uint8_t flowSeparated = 0;
     std::int32_t lastPathAngle = 0;  // the flight-path angle of the step before
+    // Set from the break while the pilot holds the wing at its stall; the path's turn rate
+    // (degrees a second, smoothed) and the drag coefficient its swing adds meanwhile.
+    std::uint8_t stallHeld = 0;
+    double pathDegreesPerSecond = 0.0;
+    double swingDrag = 0.0;
     // Set when a flight is read: its first step works out the air data, weight, thrust and
     // elevator's angle of attack the read leaves unset before its forces.
     std::uint8_t firstStepAfterRead = 0;

@@ -121,43 +121,101 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // lift on (the flow takes that long to let go).
 //
 // The flow that has let go comes back onto the wing only once its angle is kReattachDegrees
-// below the peak; until then the wing breaks again only where it has settled into a mush, sinking
-// more than kMushSinkDegrees with its path bending less than kMushPathRate. After an abrupt pull
-// the wing's angle passes the peak again at the slow top of each swing of the nose, where the path
-// still bends over; a break there threw the nose down into the next swing each time, and the
-// swings shrank only a fifth to a third a cycle; now each is about half the one before (the
-// C172's 39, 18 and 5 degrees). Held fully back in a steady mush the wing keeps breaking near the
-// peak, and the nose bobs a few degrees near the stall speed.
+// below the peak. Until then a wing whose lift falls away steeply past the peak (the piston and
+// turboprop wing's, 14 % lower a degree past it) breaks no more: the break holds the wing
+// kMushHoldDegrees below the peak, taking away as much of `d` as that needs, so a wing held fully
+// back mushes at its greatest lift, at the stall speed. Left to break again near the peak, it sat
+// a degree past it with a seventh of its lift gone through the dive of each swing and took it back
+// with the next break at the bottom: the Baron swung 20 degrees and 18 kt every 18 seconds from
+// 6,500 to 7,500 ft, the Skyhawk 17 degrees from 1,000 to 2,500 ft, and held there the wing flew
+// 5 to 15 kt above the stall speed. The jet's wing, whose lift falls gently past its peak, breaks
+// again where it has settled into a mush, sinking more than kMushSinkDegrees with its path bending
+// less than kMushPathRate (at the slow top of a swing, where the path still bends over, a break
+// threw the nose down into the next swing).
 // Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;  // binary angle a step
 constexpr double kBreakRecoveryDegrees = 1.0;
 constexpr int kBreakDelaySteps = 3;
 constexpr double kReattachDegrees = 3.0;
+constexpr double kMushHoldDegrees = 1.0;
+// The break of such a wing lets go only this far below the peak, and the hold then brings the
+// wing back up to its mush: the nose falls clearly at the break (held only to the mush's angle
+// it fell 0.7 degrees in the heavy Baron's second after the break), then steadies.
+constexpr double kSteepBreakDegrees = 2.5;
+constexpr double kSteepLiftLoss = 0.95;  // the lift a degree past the peak, of the peak's
 constexpr std::int32_t kMushSinkDegrees = 5 * 65536 / 360;  // binary angle of the descending path
 constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a second
 
+// While the wing is held at its stall its separated flow drags the more the faster the path
+// swings: kSwingDrag of drag coefficient for each degree a second the path turns, up to
+// kMostSwingDrag. A wing held at its greatest lift swings with the speed like any other (the
+// nose through 50 to 80 degrees after an abrupt pull from cruise), and with the drag of its lift
+// alone each swing was 0.6 to 0.65 of the one before; now the first after the pull is a quarter
+// to a half and the nose settles within two. In a steady mush the path hardly turns and the
+// drag is the wing's own. The stall lasts from the break until the elevator alone holds the wing
+// kStallOverDegrees below the peak (the pilot has eased the pull).
+constexpr double kSwingDrag = 0.15;
+constexpr double kMostSwingDrag = 0.4;
+constexpr double kStallOverDegrees = 2.0;
+constexpr double kPathRateSmoothing = 0.2;  // of the gap a step
+
+constexpr double kDegreesPerBinary = 360.0 / 65536.0;
+
+bool LiftFallsSteeplyPastPeak() {
+    const int type = FlightModelBaseType();
+    const AeroCoefficientRow* table = AeroCoefficientTable(type);
+    const AeroCoefficientRow& peak = PeakLiftRow(type);
+    return table[FindAeroRow(table, peak.alpha + 1.0)].cl < kSteepLiftLoss * peak.cl;
+}
+
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
-    const std::int32_t pathRate = std::abs(s.fmWndANG - st.lastPathAngle);
+    const std::int32_t pathStep = s.fmWndANG - st.lastPathAngle;
+    const std::int32_t pathRate = std::abs(pathStep);
     st.lastPathAngle = s.fmWndANG;
     if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
         st.breakPitch = 0;
         st.stepsPastPeak = 0;
         st.flowSeparated = 0;
+        st.stallHeld = 0;
+        st.swingDrag = 0.0;
+        st.pathDegreesPerSecond = 0.0;
         return 0;
     }
     const double beyond = DegreesBeyondPeakLift();
     if (beyond < -kReattachDegrees) st.flowSeparated = 0;
     st.stepsPastPeak = beyond > 0.0 ? std::min(st.stepsPastPeak + 1, kBreakDelaySteps) : 0;
-    const bool mush = s.fmWndANG > kMushSinkDegrees && pathRate < kMushPathRate;
+    const bool steep = LiftFallsSteeplyPastPeak();
+    const bool mush = !steep && s.fmWndANG > kMushSinkDegrees && pathRate < kMushPathRate;
     if (st.stepsPastPeak >= kBreakDelaySteps && (!st.flowSeparated || mush)) {
         st.stallBreak = 1;
         st.flowSeparated = 1;
     }
-    if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
-    const std::int32_t target = st.stallBreak && d > 0 ? d : 0;
+    if (beyond < -(steep ? kSteepBreakDegrees : kBreakRecoveryDegrees)) st.stallBreak = 0;
+    std::int32_t target = st.stallBreak && d > 0 ? d : 0;
+    if (steep && st.flowSeparated && !st.stallBreak) {
+        const double held = st.breakPitch + (beyond + kMushHoldDegrees) / kDegreesPerBinary;
+        target = std::clamp(static_cast<std::int32_t>(held), 0, std::max(d, 0));
+    }
     st.breakPitch = Approach(st.breakPitch, target, kBreakRate);
+
+    // The stall's drag: the angle the elevator alone gives the wing, without the path's lag and
+    // the break, tells whether the pilot still holds it at the stall.
+    const double elevatorBeyond = beyond - (s.fmWndANG - s.fmAllowWA) * kDegreesPerBinary +
+                                  st.breakPitch * kDegreesPerBinary;
+    if (elevatorBeyond < -kStallOverDegrees) {
+        st.stallHeld = 0;
+    } else if (st.flowSeparated) {
+        st.stallHeld = 1;
+    }
+    const double stepsPerSecond = s.fmStepTime > 0 ? 32768.0 / s.fmStepTime : 0.0;
+    st.pathDegreesPerSecond += (pathStep * kDegreesPerBinary * stepsPerSecond -
+                                st.pathDegreesPerSecond) *
+                               kPathRateSmoothing;
+    st.swingDrag =
+        st.stallHeld ? std::min(kMostSwingDrag, kSwingDrag * std::max(0.0, -st.pathDegreesPerSecond))
+                     : 0.0;
     return std::min(st.breakPitch, std::max(d, 0));
 }
 
