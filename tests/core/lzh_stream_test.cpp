@@ -122,7 +122,8 @@ TEST(LZHWStream, StringsSortedInTheirOrderRoundTrip) {
     for (const auto& [step, width] : {std::pair{1, 4}, {7, 3}, {-3, 4}, {5, 2}}) {
         Bytes data;
         for (std::int64_t v = step < 0 ? 1 << 30 : 0; data.size() < 300000; v += step)
-            for (int k = width - 1; k >= 0; --k) data.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+            for (int k = width - 1; k >= 0; --k)
+                data.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
         EXPECT_EQ(Decode(Encode(data), data.size(), 4096), data) << step << " " << width;
     }
 }
