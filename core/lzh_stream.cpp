@@ -20,6 +20,11 @@ constexpr unsigned kRingMask = kLzhRingSize - 1;
 constexpr int kRingBytes = kLzhRingSize + kLzhLookAhead - 1;  // with the mirror tail
 constexpr int kStart = kLzhRingSize - kLzhLookAhead;          // first write position, 4036
 constexpr int kNil = kLzhRingSize;                            // "no node" in the search trees
+// How deep a search descends. Strings that sort in the order they come (smooth grids of
+// heights and angles, counters) chain the trees thousands of nodes deep, and a search down such
+// a chain cost ten times the usual; the strings that would go deeper are not kept, which leaves
+// the code 0.4 % longer on the installation's members and the encoding an eighth quicker.
+constexpr int kSearchDepth = 48;
 
 // The upper 6 bits of a match position go out as a fixed prefix code: 1 code of 3 bits, 3 of
 // 4, 8 of 5, 12 of 6, 24 of 7 and 16 of 8, assigned in increasing order.
@@ -307,14 +312,19 @@ struct LZHWStream::Search {
     }
 
     // Inserts the string at `pos` and records the longest match among the strings already
-    // there (the nearest one among equals). A string equal in all 60 bytes replaces the old one.
+    // there (the nearest one among equals) down to kSearchDepth nodes; a string that would go
+    // deeper is matched but not kept. A string equal in all 60 bytes replaces the old one.
     void Insert(int pos) {
         int cmp = 1;
         const std::uint8_t* key = &ring[pos];
         int p = kLzhRingSize + 1 + key[0];
         right[pos] = left[pos] = kNil;
         matchLength = 0;
-        for (;;) {
+        for (int depth = 0;; ++depth) {
+            if (depth == kSearchDepth) {
+                up[pos] = kNil;
+                return;
+            }
             if (cmp >= 0) {
                 if (right[p] != kNil) {
                     p = right[p];

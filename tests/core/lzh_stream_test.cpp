@@ -116,6 +116,18 @@ TEST(LZHWStream, AMegabyteInRandomPiecesMatchesOneWriteAndDecodes) {
     EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + 10, data.begin() + 4000));
 }
 
+// Strings that sort in the order they come chain the search trees deep: counters up and down,
+// and a smooth 16-bit ramp as a grid of heights holds; each still decodes to its bytes.
+TEST(LZHWStream, StringsSortedInTheirOrderRoundTrip) {
+    for (const auto& [step, width] : {std::pair{1, 4}, {7, 3}, {-3, 4}, {5, 2}}) {
+        Bytes data;
+        for (std::int64_t v = step < 0 ? 1 << 30 : 0; data.size() < 300000; v += step)
+            for (int k = width - 1; k >= 0; --k)
+                data.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+        EXPECT_EQ(Decode(Encode(data), data.size(), 4096), data) << step << " " << width;
+    }
+}
+
 TEST(LZHWStream, WritingAfterTheFinishIsRefused) {
     VectorStream out;
     LZHWStream w(&out);
