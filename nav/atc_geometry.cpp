@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cockpit/gauges.h"
@@ -187,6 +188,15 @@ bool LoadAirport(int index, int mode) {
         c.usable = 0;
     }
     a.numOfRwys = count;
+    if (!theNavDatabase.runwayControlsRead) LoadNavRunwayControls();
+    const std::string ident = static_cast<std::size_t>(index) < theNavDatabase.airports.size()
+                                  ? theNavDatabase.airports[static_cast<std::size_t>(index)].ident
+                                  : std::string();
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
+        if (r.airport == ident && (r.flags & kSoftSurfaceFlag) != 0)
+            for (int i = 0; i < count; ++i)
+                if (rows[static_cast<std::size_t>(i)].runway == r.runway)
+                    a.rwySel[static_cast<std::size_t>(i)].soft = 1;
     // The wind is weighed against this field's runways, by this field's variation.
     const int previous = a.airportIndex;
     a.airportIndex = index;
@@ -250,23 +260,31 @@ std::string FormatRunwayNumber(std::uint8_t runway) {
 }
 
 int AtcCopyAirportFromDirectory() {
-    // The directory's current airport is the one nearest the position it chose last; its runway
-    // the one whose heading is nearest the heading it chose.
+    // The directory's current airport is the one whose runway starts where it chose last (a
+    // neighbouring strip's reference point may lie nearer a big field's threshold), else the
+    // one nearest that position; its runway the one whose heading is nearest the heading it chose.
     const auto& airports = theNavDatabase.airports;
     if (airports.empty()) return 0;
     const double px = theSmsDatabase.positionX, pz = theSmsDatabase.positionZ;
-    int best = 0;
-    double bestD = 1e300;
-    for (std::size_t i = 0; i < airports.size(); ++i) {
-        const double d = std::hypot(airports[i].x - px, airports[i].z - pz);
-        if (d < bestD) {
-            bestD = d;
-            best = static_cast<int>(i);
-        }
-    }
+    std::vector<std::pair<double, int>> near;
+    for (std::size_t i = 0; i < airports.size(); ++i)
+        near.emplace_back(std::hypot(airports[i].x - px, airports[i].z - pz), static_cast<int>(i));
+    std::sort(near.begin(), near.end());
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
+    constexpr double kFieldReach = 20000;  // world units, about 5 miles
+    int best = near.front().second;
+    for (const auto& [d, i] : near) {
+        if (d > kFieldReach) break;
+        if (theSmsDatabase.ReadAirportRecord(i, &entry, &header, &rows) == 0) continue;
+        if (std::any_of(rows.begin(), rows.end(), [&](const SmsRunwayRecord& r) {
+                return std::hypot(r.x - px, r.z - pz) < 50;
+            })) {
+            best = i;
+            break;
+        }
+    }
     if (theSmsDatabase.ReadAirportRecord(best, &entry, &header, &rows) == 0 || rows.empty()) return 0;
     // Of the runways nearest that heading (parallels share it), the one starting nearest the
     // position.
@@ -464,21 +482,38 @@ int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
     }
     if (exclude >= 0 && exclude < count) a.rwySel[static_cast<std::size_t>(exclude)].usable = 0;
     const std::int16_t offset = AtcFieldOffset();
-    int best = -1, bestD = 1 << 20;
-    for (int i = 0; i < count; ++i) {
-        const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
-        if (r.usable == 0) continue;
-        int d = static_cast<std::uint16_t>(wind - r.heading + offset);
-        if (d > 32767) d = 65536 - d;
-        if (d < bestD) {
-            bestD = d;
-            best = i;
+    // The end nearest the wind of those `fits` takes.
+    const auto intoWind = [&](const auto& fits) {
+        int best = -1, bestD = 1 << 20;
+        for (int i = 0; i < count; ++i) {
+            const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
+            if (!fits(i, r)) continue;
+            int d = static_cast<std::uint16_t>(wind - r.heading + offset);
+            if (d > 32767) d = 65536 - d;
+            if (d < bestD) {
+                bestD = d;
+                best = i;
+            }
         }
-    }
+        return best;
+    };
+    // Paved before turf, dirt and gravel: the paved end nearest the wind is taken when it lies
+    // within 60 degrees of it, or no further off than the unpaved one.
+    const int best = intoWind([](int, const AtcRunwayChoice& r) { return r.usable != 0; });
+    const int paved =
+        intoWind([](int, const AtcRunwayChoice& r) { return r.usable != 0 && r.soft == 0; });
+    const auto off = [&](int i) {
+        const int d = static_cast<std::uint16_t>(wind - a.rwySel[static_cast<std::size_t>(i)].heading + offset);
+        return d > 32767 ? 65536 - d : d;
+    };
+    if (paved >= 0 && (off(paved) <= 60 * 182 + 4 || off(paved) <= off(best))) return paved;
     if (best >= 0) return best;
-    for (int i = count - 1; i >= 0; --i)
-        if (a.rwySel[static_cast<std::size_t>(i)].length != 0) return i;
-    return -1;
+    // A field none of whose runways suits the type (a short field for a turbine, no ILS for an
+    // instrument arrival) is still flown into the wind: the end nearest it of any runway but
+    // the excluded one, never the wind's tail end.
+    const int any = intoWind([&](int i, const AtcRunwayChoice& r) { return r.length != 0 && i != exclude; });
+    if (any >= 0) return any;
+    return intoWind([](int, const AtcRunwayChoice& r) { return r.length != 0; });
 }
 
 void AtcSetPatternConstants() {
