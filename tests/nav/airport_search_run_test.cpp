@@ -306,6 +306,8 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"vancouver", {"KVUO", "KPDX"}},
         {"vancouver bc", {"CYVR"}},
         {"mexico city", {"MMMX"}},
+        {"london", {"KLOZ"}},
+        {"kingston", {"20N"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
