@@ -109,7 +109,7 @@ struct AirwayRecord {
 
 // "na.rwc": what one runway end of an airport has of its own: the tower and ground that work it
 // where the airport has several (the station directory's header gives the airport's first), and
-// a right-hand traffic pattern. Ends with nothing of their own have no row.
+// a right-hand traffic pattern, an unpaved surface. Ends with nothing of their own have no row.
 inline constexpr std::uint8_t kRightTrafficFlag = 0x01;
 // An unpaved runway (turf, dirt, gravel, water) at a field that also has a paved one.
 inline constexpr std::uint8_t kSoftSurfaceFlag = 0x02;
