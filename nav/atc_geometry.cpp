@@ -273,17 +273,18 @@ int AtcCopyAirportFromDirectory() {
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
-    constexpr double kFieldReach = 20000;  // world units, about 5 miles
+    constexpr double kFieldReach = 8000.0 * 256;     // 8 km (positions in 1/256 m)
+    constexpr double kThresholdReach = 800.0 * 256;  // 800 m
     int best = near.front().second;
+    double bestThreshold = kThresholdReach;
     for (const auto& [d, i] : near) {
         if (d > kFieldReach) break;
         if (theSmsDatabase.ReadAirportRecord(i, &entry, &header, &rows) == 0) continue;
-        if (std::any_of(rows.begin(), rows.end(), [&](const SmsRunwayRecord& r) {
-                return std::hypot(r.x - px, r.z - pz) < 50;
-            })) {
-            best = i;
-            break;
-        }
+        for (const SmsRunwayRecord& r : rows)
+            if (const double t = std::hypot(r.x - px, r.z - pz); t < bestThreshold) {
+                bestThreshold = t;
+                best = i;
+            }
     }
     if (theSmsDatabase.ReadAirportRecord(best, &entry, &header, &rows) == 0 || rows.empty()) return 0;
     // Of the runways nearest that heading (parallels share it), the one starting nearest the
