@@ -295,8 +295,9 @@ TEST_F(AtcWindSweep, TheAirportsWizardsSessionTakesTheWindsRunway) {
 }
 
 // Every type through the wizard, at fields whose runways are short for the turbines or partly
-// unpaved, the user on the end the wind blows along from behind: the session's runway is the
-// into-wind end of one that suits the aircraft, hard where a hard one serves the wind as well.
+// unpaved, or beside a strip, the user on the end the wind blows along from behind: the session
+// is the chosen field's, its runway the into-wind end of one that suits the aircraft, hard where
+// a hard one serves the wind as well.
 TEST_F(AtcWindSweep, EveryTypeTakesTheWindsRunwayFromTheWizard) {
     struct Row {
         const char* flight;
@@ -306,7 +307,11 @@ TEST_F(AtcWindSweep, EveryTypeTakesTheWindsRunwayFromTheWizard) {
         const char* unpaved = "";  // a runway along the wind that is not paved
     };
     for (const Row& row : std::vector<Row>{{"Startup.Flt", "KSFF", "21R", 30, "3C"},
-                                           {"Startup.Flt", "KDYS", "34 ", 160, "16C"},
+                                           {"Startup.Flt", "KDYS", "34 ", 135, "16C"},
+                                           // A strip's reference point nearer the chosen threshold.
+                                           {"Startup.Flt", "KCOS", "35L", 180},
+                                           {"Startup.Flt", "KOSH", "9 ", 270},
+                                           {"Startup.Flt", "KLCH", "23 ", 50},
                                            {"KingStop.Flt", "KCEA", "35 ", 180},
                                            {"KingStop.Flt", "KPAO", "31 ", 0},
                                            {"KingStop.Flt", "KEMT", "19 ", 0},
