@@ -347,9 +347,26 @@ RunwayOffset AircraftFromRunwayEnd(double endX, double endZ, std::uint16_t headi
 // Whether a runway serves as well as the one the wind chose (`windRunway`, a binary angle): in a
 // light wind (5 kt or less) any runway does, in a stronger one only that runway and its parallels
 // (within 30 degrees).
+// The surface wind's direction as a binary angle (magnetic): the plan's at departure, else
+// the weather's.
+int WindDirection() {
+    planning::FlightPlan* p = Plan();
+    return p != nullptr ? p->environment.departure.WsDir : theAtcHost.surfaceWindDirection() * 182;
+}
+
+// Binary degrees between a runway end's grid heading and the wind at the session's field.
+int OffTheWind(std::uint16_t heading) {
+    const int d = static_cast<std::uint16_t>(WindDirection() - heading + AtcFieldOffset());
+    return d > 32767 ? 65536 - d : d;
+}
+
+// Whether a runway end serves as well as the wind's: within 30 degrees of it and itself no more
+// than 60 degrees off the wind (a parallel, or a neighbour that takes no tailwind), or any
+// runway in a light wind.
 bool ServesTheWind(std::uint16_t heading, std::uint16_t windRunway) {
     const int off = static_cast<std::int16_t>(static_cast<std::uint16_t>(heading - windRunway));
-    return theAtcHost.surfaceWindSpeed() <= 5 || std::abs(off) <= 5461;
+    return theAtcHost.surfaceWindSpeed() <= 5 ||
+           (std::abs(off) <= 5461 && OffTheWind(heading) <= 60 * 182 + 4);
 }
 
 }  // namespace
@@ -471,9 +488,7 @@ std::int16_t AtcFieldOffset() {
 int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
     AtcState& a = theAtcState;
     count = std::clamp(count, 0, kAtcRunwayRows);
-    planning::FlightPlan* p = Plan();
-    const int wind = p != nullptr ? p->environment.departure.WsDir
-                                  : theAtcHost.surfaceWindDirection() * 182;
+    const int wind = WindDirection();
     const int type = AtcAircraftType();
     const int minimum = type == 3 || type == 4 ? 4950 : 0;
     for (int i = 0; i < count; ++i) {

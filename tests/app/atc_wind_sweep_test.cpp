@@ -312,6 +312,7 @@ TEST_F(AtcWindSweep, EveryTypeTakesTheWindsRunwayFromTheWizard) {
                                            {"Startup.Flt", "KCOS", "35L", 180},
                                            {"Startup.Flt", "KOSH", "9 ", 270},
                                            {"Startup.Flt", "KLCH", "23 ", 50},
+                                           {"KingStop.Flt", "KBIL", "28R", 180},
                                            {"KingStop.Flt", "KCEA", "35 ", 180},
                                            {"KingStop.Flt", "KPAO", "31 ", 0},
                                            {"KingStop.Flt", "KEMT", "19 ", 0},
