@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cockpit/gauges.h"
@@ -187,6 +188,15 @@ bool LoadAirport(int index, int mode) {
         c.usable = 0;
     }
     a.numOfRwys = count;
+    if (!theNavDatabase.runwayControlsRead) LoadNavRunwayControls();
+    const std::string ident = static_cast<std::size_t>(index) < theNavDatabase.airports.size()
+                                  ? theNavDatabase.airports[static_cast<std::size_t>(index)].ident
+                                  : std::string();
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
+        if (r.airport == ident && (r.flags & kSoftSurfaceFlag) != 0)
+            for (int i = 0; i < count; ++i)
+                if (rows[static_cast<std::size_t>(i)].runway == r.runway)
+                    a.rwySel[static_cast<std::size_t>(i)].soft = 1;
     // The wind is weighed against this field's runways, by this field's variation.
     const int previous = a.airportIndex;
     a.airportIndex = index;
@@ -250,23 +260,32 @@ std::string FormatRunwayNumber(std::uint8_t runway) {
 }
 
 int AtcCopyAirportFromDirectory() {
-    // The directory's current airport is the one nearest the position it chose last; its runway
-    // the one whose heading is nearest the heading it chose.
+    // The directory's current airport is the one whose runway starts where it chose last (a
+    // neighbouring strip's reference point may lie nearer a big field's threshold), else the
+    // one nearest that position; its runway the one whose heading is nearest the heading it chose.
     const auto& airports = theNavDatabase.airports;
     if (airports.empty()) return 0;
     const double px = theSmsDatabase.positionX, pz = theSmsDatabase.positionZ;
-    int best = 0;
-    double bestD = 1e300;
-    for (std::size_t i = 0; i < airports.size(); ++i) {
-        const double d = std::hypot(airports[i].x - px, airports[i].z - pz);
-        if (d < bestD) {
-            bestD = d;
-            best = static_cast<int>(i);
-        }
-    }
+    std::vector<std::pair<double, int>> near;
+    for (std::size_t i = 0; i < airports.size(); ++i)
+        near.emplace_back(std::hypot(airports[i].x - px, airports[i].z - pz), static_cast<int>(i));
+    std::sort(near.begin(), near.end());
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
+    constexpr double kFieldReach = 8000.0 * 256;     // 8 km (positions in 1/256 m)
+    constexpr double kThresholdReach = 800.0 * 256;  // 800 m
+    int best = near.front().second;
+    double bestThreshold = kThresholdReach;
+    for (const auto& [d, i] : near) {
+        if (d > kFieldReach) break;
+        if (theSmsDatabase.ReadAirportRecord(i, &entry, &header, &rows) == 0) continue;
+        for (const SmsRunwayRecord& r : rows)
+            if (const double t = std::hypot(r.x - px, r.z - pz); t < bestThreshold) {
+                bestThreshold = t;
+                best = i;
+            }
+    }
     if (theSmsDatabase.ReadAirportRecord(best, &entry, &header, &rows) == 0 || rows.empty()) return 0;
     // Of the runways nearest that heading (parallels share it), the one starting nearest the
     // position.
@@ -339,9 +358,26 @@ RunwayOffset AircraftFromRunwayEnd(double endX, double endZ, std::uint16_t headi
 // Whether a runway serves as well as the one the wind chose (`windRunway`, a binary angle): in a
 // light wind (5 kt or less) any runway does, in a stronger one only that runway and its parallels
 // (within 30 degrees).
+// The surface wind's direction as a binary angle (magnetic): the plan's at departure, else
+// the weather's.
+int WindDirection() {
+    planning::FlightPlan* p = Plan();
+    return p != nullptr ? p->environment.departure.WsDir : theAtcHost.surfaceWindDirection() * 182;
+}
+
+// Binary degrees between a runway end's grid heading and the wind at the session's field.
+int OffTheWind(std::uint16_t heading) {
+    const int d = static_cast<std::uint16_t>(WindDirection() - heading + AtcFieldOffset());
+    return d > 32767 ? 65536 - d : d;
+}
+
+// Whether a runway end serves as well as the wind's: within 30 degrees of it and itself no more
+// than 60 degrees off the wind (a parallel, or a neighbour that takes no tailwind), or any
+// runway in a light wind.
 bool ServesTheWind(std::uint16_t heading, std::uint16_t windRunway) {
     const int off = static_cast<std::int16_t>(static_cast<std::uint16_t>(heading - windRunway));
-    return theAtcHost.surfaceWindSpeed() <= 5 || std::abs(off) <= 5461;
+    return theAtcHost.surfaceWindSpeed() <= 5 ||
+           (std::abs(off) <= 5461 && OffTheWind(heading) <= 60 * 182 + 4);
 }
 
 }  // namespace
@@ -463,9 +499,7 @@ std::int16_t AtcFieldOffset() {
 int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
     AtcState& a = theAtcState;
     count = std::clamp(count, 0, kAtcRunwayRows);
-    planning::FlightPlan* p = Plan();
-    const int wind = p != nullptr ? p->environment.departure.WsDir
-                                  : theAtcHost.surfaceWindDirection() * 182;
+    const int wind = WindDirection();
     const int type = AtcAircraftType();
     const int minimum = type == 3 || type == 4 ? 4950 : 0;
     for (int i = 0; i < count; ++i) {
@@ -475,21 +509,38 @@ int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
     }
     if (exclude >= 0 && exclude < count) a.rwySel[static_cast<std::size_t>(exclude)].usable = 0;
     const std::int16_t offset = AtcFieldOffset();
-    int best = -1, bestD = 1 << 20;
-    for (int i = 0; i < count; ++i) {
-        const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
-        if (r.usable == 0) continue;
-        int d = static_cast<std::uint16_t>(wind - r.heading + offset);
-        if (d > 32767) d = 65536 - d;
-        if (d < bestD) {
-            bestD = d;
-            best = i;
+    // The end nearest the wind of those `fits` takes.
+    const auto intoWind = [&](const auto& fits) {
+        int best = -1, bestD = 1 << 20;
+        for (int i = 0; i < count; ++i) {
+            const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
+            if (!fits(i, r)) continue;
+            int d = static_cast<std::uint16_t>(wind - r.heading + offset);
+            if (d > 32767) d = 65536 - d;
+            if (d < bestD) {
+                bestD = d;
+                best = i;
+            }
         }
-    }
+        return best;
+    };
+    // Paved before turf, dirt and gravel: the paved end nearest the wind is taken when it lies
+    // within 60 degrees of it, or no further off than the unpaved one.
+    const int best = intoWind([](int, const AtcRunwayChoice& r) { return r.usable != 0; });
+    const int paved =
+        intoWind([](int, const AtcRunwayChoice& r) { return r.usable != 0 && r.soft == 0; });
+    const auto off = [&](int i) {
+        const int d = static_cast<std::uint16_t>(wind - a.rwySel[static_cast<std::size_t>(i)].heading + offset);
+        return d > 32767 ? 65536 - d : d;
+    };
+    if (paved >= 0 && (off(paved) <= 60 * 182 + 4 || off(paved) <= off(best))) return paved;
     if (best >= 0) return best;
-    for (int i = count - 1; i >= 0; --i)
-        if (a.rwySel[static_cast<std::size_t>(i)].length != 0) return i;
-    return -1;
+    // A field none of whose runways suits the type (a short field for a turbine, no ILS for an
+    // instrument arrival) is still flown into the wind: the end nearest it of any runway but
+    // the excluded one, never the wind's tail end.
+    const int any = intoWind([&](int i, const AtcRunwayChoice& r) { return r.length != 0 && i != exclude; });
+    if (any >= 0) return any;
+    return intoWind([](int, const AtcRunwayChoice& r) { return r.length != 0; });
 }
 
 void AtcSetPatternConstants() {

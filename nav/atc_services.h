@@ -75,6 +75,7 @@ struct AtcRunwayChoice {
     std::uint16_t length = 0;   // feet
     std::int32_t ils = 0;
     std::int32_t usable = 0;
+    std::int32_t soft = 0;  // turf, dirt, gravel: taken only where no paved runway serves the wind
 };
 
 struct AtcState {

@@ -114,6 +114,9 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     const std::vector<std::string> typedWords =
         rank ? CityWords(typed) : std::vector<std::string>{};
     int held = -1;
+    // The first field of the United States whose name begins with the typed words, else the first
+    // whose name holds them.
+    int usHeld = -1, usBegins = -1;
     // The typed text standing whole anywhere in a row ("KOAK" in "I-INB KOAK Rwy 29").
     int holding = -1;
     for (int row = 0; row < rows && named < 0; ++row) {
@@ -157,6 +160,11 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 cityRank = r;
             }
         }
+        if (rank && usBegins < 0 && coded && HoldsWords(name, typed) &&
+            !StateOfListedAirport(code).empty()) {
+            if (usHeld < 0) usHeld = row;
+            if (FindWords(nameWords, typedWords) == 0) usBegins = row;
+        }
         if (holding < 0 && HoldsWords(view, typed)) holding = row;
         if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
         if (any < 0 && text.size() >= typed.size() &&
@@ -167,6 +175,16 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     for (const int candidate :
          {listedCity, inState, wholePreferred, city, whole, exact, any, held, holding})
         if (row < 0) row = candidate;
+    // A field abroad found by its name gives way to one of the United States whose name holds
+    // the words ("london", "kingston": Kentucky's and New York's, not Ontario's); a city typed
+    // with its province or known by its own airports keeps its field.
+    if (row >= 0 && usHeld >= 0 && row != named && row != listedCity && row != inState) {
+        const std::string text = ListRowText(list, row);
+        const std::size_t open = text.rfind(" (");
+        if (open != std::string::npos && text.back() == ')' &&
+            StateOfListedAirport(std::string_view(text).substr(open + 2, text.size() - open - 3)).empty())
+            row = usBegins >= 0 ? usBegins : usHeld;
+    }
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     // A place with no airport listed ("honolulu", "san carlos wy"): nothing is selected, rather
     // than the airport elsewhere that an earlier letter selected.

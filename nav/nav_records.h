@@ -109,8 +109,10 @@ struct AirwayRecord {
 
 // "na.rwc": what one runway end of an airport has of its own: the tower and ground that work it
 // where the airport has several (the station directory's header gives the airport's first), and
-// a right-hand traffic pattern. Ends with nothing of their own have no row.
+// a right-hand traffic pattern, an unpaved surface. Ends with nothing of their own have no row.
 inline constexpr std::uint8_t kRightTrafficFlag = 0x01;
+// An unpaved runway (turf, dirt, gravel, water) at a field that also has a paved one.
+inline constexpr std::uint8_t kSoftSurfaceFlag = 0x02;
 struct RunwayControlRecord {
     std::string airport;      // up to 4 characters
     std::uint8_t runway = 0;  // number and side, as the directory's runway rows

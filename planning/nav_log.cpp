@@ -421,35 +421,40 @@ double SunElevation(double lat, double lonWest, std::int64_t utcSeconds) {
 namespace {
 
 PlaceClock thePlaceClock = nullptr;
+SimulationClock theSimulationClock = nullptr;
 
 }  // namespace
 
 void SetPlaceClock(PlaceClock clock) { thePlaceClock = clock; }
+void SetSimulationClock(SimulationClock clock) { theSimulationClock = clock; }
 
 int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log) {
     constexpr int kDay = 30, kNight = 45;
     constexpr double kCivilTwilight = -6.0;
     const RouteEnvironment& e = plan.environment;
     const int count = std::min(plan.nodeCount, kMaxPlanNodes);
-    if (e.hour < 0 || e.minute < 0 || e.month < 1 || e.month > 12 || e.day < 1 || count <= 0)
-        return kDay;
-    // The plan keeps the month and day only: the sun's course on them changes little by year.
-    using namespace std::chrono;
-    const sys_days date{year{2026} / month{static_cast<unsigned>(e.month)} /
-                        day{static_cast<unsigned>(e.day)}};
-    const std::int64_t local = date.time_since_epoch().count() * 86400 + e.hour * 3600 + e.minute * 60;
+    if (count <= 0) return kDay;
     const FlightPlanNode& first = plan.nodes[0];
     const FlightPlanNode& last = plan.nodes[static_cast<std::size_t>(count - 1)];
     double lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
     nav::WorldToLatLon(&lat0, &lon0, first.x, first.y);
     nav::WorldToLatLon(&lat1, &lon1, last.x, last.y);
+    const auto atNight = [&](std::int64_t off) {
+        const std::int64_t on = off + (log.totalHours * 60 + log.totalMinutes) * 60;
+        return SunElevation(lat0, lon0, off) < kCivilTwilight ||
+               SunElevation(lat1, lon1, on) < kCivilTwilight;
+    };
+    if (theSimulationClock != nullptr) return atNight(theSimulationClock()) ? kNight : kDay;
+    if (e.hour < 0 || e.minute < 0 || e.month < 1 || e.month > 12 || e.day < 1) return kDay;
+    // The plan keeps the month and day only: the sun's course on them changes little by year.
+    using namespace std::chrono;
+    const sys_days date{year{2026} / month{static_cast<unsigned>(e.month)} /
+                        day{static_cast<unsigned>(e.day)}};
+    const std::int64_t local = date.time_since_epoch().count() * 86400 + e.hour * 3600 + e.minute * 60;
     const std::int64_t off = thePlaceClock != nullptr
                                  ? thePlaceClock(lat0, lon0, local)
                                  : local + static_cast<std::int64_t>(std::lround(lon0 / 15.0)) * 3600;
-    const std::int64_t on = off + (log.totalHours * 60 + log.totalMinutes) * 60;
-    const bool night = SunElevation(lat0, lon0, off) < kCivilTwilight ||
-                       SunElevation(lat1, lon1, on) < kCivilTwilight;
-    return night ? kNight : kDay;
+    return atNight(off) ? kNight : kDay;
 }
 
 }  // namespace planning

@@ -78,10 +78,14 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
 [[nodiscard]] int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed,
                                                int groundSpeed, double offset);
 // The fuel a visual flight keeps at landing, in minutes of cruise: 30 by day, 45 when it takes
-// off or lands at night (the sun more than 6 degrees below the horizon, past civil twilight), by
-// the plan's date and local time of departure and the log's time en route. A plan without a
-// time is flown by day.
+// off or lands at night (the sun more than 6 degrees below the horizon, past civil twilight), the
+// flight departing now by the simulation's clock, landing after the log's time en route. Without
+// that clock, by the plan's date and local time of departure; a plan without either is flown by day.
 [[nodiscard]] int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log);
+// The simulation's clock: the moment it reads now (seconds since 1970-01-01 UTC). The simulation
+// sets it as it starts.
+using SimulationClock = std::int64_t (*)();
+void SetSimulationClock(SimulationClock clock);
 // The clock of a place: the moment (seconds since 1970-01-01 UTC) a wall-clock time there names
 // (local seconds since 1970-01-01 read as if UTC; longitude positive WEST). The simulation sets
 // it as it starts; unset, a place keeps its mean solar time (its longitude over 15 degrees).

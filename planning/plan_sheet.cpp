@@ -402,10 +402,10 @@ bool TakesPlanShortOfItsReserve(win::HWND sheet, const FlightPlan& plan) {
     if (left >= 0.0)
         std::snprintf(lands, sizeof lands, " and lands with %.1f, %d minutes of flight.", left,
                       static_cast<int>(left / log->fuelFlow * 60.0));
-    char text[400];
+    char text[512];
     std::snprintf(text, sizeof text,
-                  "%s%s A flight under %s keeps %d minutes of fuel (%.1f %s) in reserve. Add a "
-                  "fuel stop on the route map, or take the plan as it is?",
+                  "%s%s A flight under %s keeps %d minutes of fuel (%.1f %s) in reserve. Take "
+                  "the plan as it is (Yes), or go back to add a fuel stop on the route map (No)?",
                   need, lands,
                   plan.ifr != 0 ? "instrument rules"
                                 : (reserve > 30 ? "visual rules at night" : "visual rules by day"),

@@ -564,6 +564,12 @@ int ZephlonMain(const std::string& commandLine) {
     planning::SetPlaceClock([](double lat, double lonWest, std::int64_t localSeconds) {
         return LocalToUtc(ZoneOfPlace(lat, lonWest), localSeconds, lonWest);
     });
+    // ... and departs now by the simulation's clock.
+    planning::SetSimulationClock([] {
+        CalendarTime now;
+        theSimWorld.GetZuluDateTime(&now);
+        return CalendarToSeconds(now);
+    });
     // The installation's volumes, before anything reads art, palettes or data from them.
     InitResourceVolumes();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)

@@ -54,8 +54,10 @@ int FlightMode() {
 void SetFlightMode(int mode) {
     theSimWorld.SetFlightMode(mode);
 }
+// The aircraft flown: a resumed or loaded flight's, not only the last one chosen in the selection.
 std::uint32_t AircraftType() {
-    return theCurrentAircraftType;
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? static_cast<std::uint32_t>(a->GetType()) : theCurrentAircraftType;
 }
 // Another type: the panel is reloaded and its gauges reset, the view looks ahead from the cockpit.
 void SelectAircraftType(int type) {

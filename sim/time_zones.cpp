@@ -21,9 +21,18 @@ namespace {
 
 // The Eastern/Central line, degrees west, at a latitude.
 double EasternCentralLine(double lat, double lonWest) {
-    // Upper Michigan keeps Eastern time but for its four counties on Wisconsin (Iron Mountain,
-    // Menominee); the Lake Michigan line runs down the middle of the lake.
-    if (lat >= 45.3) return 87.5;
+    // Upper Michigan keeps Eastern time (Houghton, Marquette, Ontonagon) but for its four
+    // counties on Wisconsin: Menominee, Dickinson (Iron Mountain), Iron and Gogebic (Ironwood,
+    // which reaches Lake Superior); the line steps north-west along their northern borders.
+    // Door County's tip (Washington Island) keeps Wisconsin's Central time.
+    if (lat >= 45.3) {
+        if (lat < 45.45) return 86.8;
+        if (lat < 45.9) return 87.37;
+        if (lat < 46.07) return 87.6;
+        if (lat < 46.33) return 88.12;
+        if (lat < 46.45) return 88.99;
+        return 89.93;
+    }
     if (lat >= 41.76) return 87.0;
     if (lat >= 37.95) {
         // Indiana keeps Eastern time to its border with Illinois (87.53 W), but for two corners
@@ -50,16 +59,19 @@ double EasternCentralLine(double lat, double lonWest) {
         return 85.6 - (35.0 - lat) * 0.15;
     }
     // The Florida panhandle west of the Apalachicola River keeps Central time (Pensacola,
-    // Panama City); Tallahassee and the peninsula Eastern.
-    return 85.0;
+    // Panama City); Tallahassee and the peninsula Eastern, and so does the coast south of the
+    // Intracoastal Waterway in Gulf County (Apalachicola, Port St. Joe).
+    return lat < 30.0 ? 85.39 : 85.0;
 }
 
 // The Central/Mountain line, degrees west, at a latitude.
 double CentralMountainLine(double lat) {
     // Saskatchewan and Manitoba: the Manitoba border.
     if (lat >= 49.0) return 101.5;
-    // North Dakota keeps Central time to Montana but for its south-west (Dickinson, Bowman).
+    // North Dakota keeps Central time to Montana but for its south-west (Dickinson, Bowman):
+    // Mercer (Hazen, Beulah), Oliver and Morton (Mandan) counties are Central, Grant Mountain.
     if (lat >= 47.5) return 104.05;
+    if (lat >= 46.63) return 102.0;
     if (lat >= 45.94) return 101.0;
     // South Dakota: Mountain west of the Missouri River (Rapid City; Pierre is Central).
     if (lat >= 43.0) return 100.4;
@@ -331,9 +343,13 @@ PlaceZone UsZone(double lat, double lonWest) {
     }
     if (lonWest < CentralMountainLine(lat)) return {"America/Chicago", "Central"};
     if (lonWest < MountainPacificLine(lat)) {
-        // Arizona keeps Mountain Standard Time all year (the Navajo Nation in its north-east
-        // corner keeps daylight time, as Utah and New Mexico do; it is left with the state).
-        if (lat >= 31.33 && lat <= 37.0 && lonWest >= 109.05 && lonWest <= 114.82)
+        // Arizona keeps Mountain Standard Time all year but for the Navajo Nation in its
+        // north-east (Window Rock, Chinle, Kayenta, Tuba City), which keeps daylight time as
+        // Utah and New Mexico do; the Hopi lands inside it and Page beside it keep the state's.
+        const bool hopi = lat > 35.55 && lat < 36.25 && lonWest > 110.0 && lonWest < 111.0;
+        const bool page = lat > 36.8 && lonWest > 111.3;
+        const bool navajo = lat > 35.2 && lonWest < 111.6 && !hopi && !page;
+        if (lat >= 31.33 && lat <= 37.0 && lonWest >= 109.05 && lonWest <= 114.82 && !navajo)
             return {"America/Phoenix", "Mountain"};
         // Southern Idaho, below Montana's line along the divide.
         if (lat > 42.0 && lonWest > 111.05 &&

@@ -294,6 +294,53 @@ TEST_F(AtcWindSweep, TheAirportsWizardsSessionTakesTheWindsRunway) {
     EXPECT_EQ(sessions, 30);
 }
 
+// Every type through the wizard, at fields whose runways are short for the turbines or partly
+// unpaved, or beside a strip, the user on the end the wind blows along from behind: the session
+// is the chosen field's, its runway the into-wind end of one that suits the aircraft, hard where
+// a hard one serves the wind as well.
+TEST_F(AtcWindSweep, EveryTypeTakesTheWindsRunwayFromTheWizard) {
+    struct Row {
+        const char* flight;
+        const char* icao;
+        const char* runway;  // as the wizard lists it
+        int wind;
+        const char* unpaved = "";  // a runway along the wind that is not paved
+    };
+    for (const Row& row : std::vector<Row>{{"Startup.Flt", "KSFF", "21R", 30, "3C"},
+                                           {"Startup.Flt", "KDYS", "34 ", 135, "16C"},
+                                           // A strip's reference point nearer the chosen threshold.
+                                           {"Startup.Flt", "KCOS", "35L", 180},
+                                           {"Startup.Flt", "KOSH", "9 ", 270},
+                                           {"Startup.Flt", "KLCH", "23 ", 50},
+                                           {"KingStop.Flt", "KBIL", "28R", 180},
+                                           {"KingStop.Flt", "KCEA", "35 ", 180},
+                                           {"KingStop.Flt", "KPAO", "31 ", 0},
+                                           {"KingStop.Flt", "KEMT", "19 ", 0},
+                                           {"JetStop.Flt", "KSSF", "27 ", 90},
+                                           {"JetStop.Flt", "KMIC", "24R", 90}}) {
+        if (std::string(row.flight) != "Startup.Flt")
+            std::filesystem::copy_file(dir.Path(std::string("Flights/") + row.flight),
+                                   dir.Path("Flights/Startup.Flt"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", row.wind);
+            flight.PutInt("Weather", "swSpd", static_cast<int>(kWindKnots));
+        }
+        dir.Write("type.txt", "frame-interval 100\nwait 300\n" +
+                                  WizardStart(row.icao, row.runway, "On the runway", true) +
+                                  "save " + dir.Path("type.flt") + "\nquit\n");
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " " + dir.Path("type.txt") + " 2>&1");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("type.flt").c_str());
+        const std::string runway = saved.GetString("ATCComm", "toRwy", "");
+        EXPECT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << row.flight << " " << row.icao;
+        EXPECT_LE(Tailwind(row.wind, runway), 2.0) << row.flight << " " << row.icao << ": " << runway;
+        EXPECT_NE(ListedRunway(runway), ListedRunway(row.unpaved)) << row.icao;
+    }
+}
+
 // Fifty towered fields from coast to coast, on both sides of the map's middle where the grid's
 // north turns the other way, in the four quadrants' winds (15 kt). The user is placed on the
 // runway end the wind blows along from behind, and the session starts through the airports

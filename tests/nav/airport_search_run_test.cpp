@@ -306,6 +306,8 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"vancouver", {"KVUO", "KPDX"}},
         {"vancouver bc", {"CYVR"}},
         {"mexico city", {"MMMX"}},
+        {"london", {"KLOZ"}},
+        {"kingston", {"20N", "8OR2"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)

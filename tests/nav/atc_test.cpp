@@ -212,11 +212,22 @@ TEST_F(Atc, TheRunwayIntoTheWindIsChosenAndShortOnesAreLeftToSmallAircraft) {
     theWind = 10;
     EXPECT_EQ(nav::AtcSelectRunwayIntoWind(n, 0, 30), 3);
     EXPECT_EQ(nav::AtcSelectRunwayIntoWind(n, 0, 3), 0) << "the excluded row is not taken";
+    // Turf down the wind gives way to pavement within 60 degrees of it, not to a crosswind.
+    theAtcState.rwySel[3].soft = 1;
+    using Winds = std::vector<std::pair<int, int>>;  // the wind, the row it takes
+    for (const auto& [wind, row] : Winds{{10, 3}, {300, 1}, {340, 3}, {330, 1}}) {
+        theWind = wind;
+        EXPECT_EQ(nav::AtcSelectRunwayIntoWind(n, 0, 30), row) << wind;
+    }
+    theAtcState.rwySel[3].soft = 0;
 
-    // The King Air needs more than 4,950 ft: with none, the last row with a length.
+    // The King Air needs more than 4,950 ft: with none, still the end into the wind.
     theType = 3;
     const int m = fill({{270, 4000}, {90, 4000}, {0, 0}});
-    EXPECT_EQ(nav::AtcSelectRunwayIntoWind(m, 0, 30), 1);
+    for (const auto& [wind, row] : Winds{{270, 0}, {100, 1}, {240, 0}}) {
+        theWind = wind;
+        EXPECT_EQ(nav::AtcSelectRunwayIntoWind(m, 0, 30), row) << wind;
+    }
     EXPECT_EQ(nav::AtcSelectRunwayIntoWind(0, 0, 30), -1) << "no runway at all";
 }
 

@@ -33,7 +33,8 @@ struct Lesson {
 
 const Lesson kLessons[] = {
     {"Straight and Level Flight", 0, 0, {"sl.pilot"},
-     {{"sl-climbing.pilot"}, {"sl-diving.pilot"}, {"sl-drifting.pilot"}, {"sl-autopilot.pilot"}}},
+     {{"sl-climbing.pilot"}, {"sl-diving.pilot"}, {"sl-drifting.pilot"}, {"sl-autopilot.pilot"},
+      {"sl-sinking-late.pilot"}}},
     {"Climbs", 0, 1, {"climb.pilot"}, {{"climb-fast.pilot"}}},
     {"Descents", 0, 2, {"descent.pilot"}, {{"descent-fast.pilot"}}},
     {"Standard Rate Turns", 0, 3, {"turn-left.pilot"},

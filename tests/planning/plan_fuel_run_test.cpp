@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <regex>
 #include <string>
 
+#include "core/ini_file.h"
 #include "nav/independent_projection.h"
 #include "planning_run.h"
 
@@ -65,11 +67,21 @@ TEST_F(PlanFuelRun, APlanPastTheFuelIsAskedAboutAndTakenOnlyWhenConfirmed) {
 
 // A plan within the fuel but short of the reserve is asked about too, naming the reserve: to
 // Tooele Valley, Utah, the Skyhawk lands with a few gallons (of its 40) where a visual flight
-// keeps 30 minutes by day, 45 at night (14 CFR 91.151). Fresno leaves plenty and is not asked.
+// keeps 30 minutes by day, 45 at night (14 CFR 91.151), departing now by the program's clock:
+// at 10:00 on 21 December it lands before sunset, at 16:00 after dusk. Fresno leaves plenty and
+// is not asked.
 TEST_F(PlanFuelRun, APlanShortOfItsReserveIsAskedAboutNamingTheReserve) {
-    for (const bool shortOfReserve : {true, false}) {
-        const std::string destination = shortOfReserve ? "KTVY" : "KFAT";
-        SCOPED_TRACE(destination);
+    struct Row {
+        const char* destination;
+        std::int64_t utc;  // the clock at departure
+        int minutes;       // the reserve asked for, 0 none
+    };
+    for (const Row& row : {Row{"KTVY", 1797876000, 30}, Row{"KTVY", 1797897600, 45},
+                          Row{"KFAT", 1797897600, 0}}) {
+        const std::string destination = row.destination;
+        const bool shortOfReserve = row.minutes != 0;
+        SCOPED_TRACE(destination + " " + std::to_string(row.utc));
+        core::IniFile(run.Dir().Path("Flights/Startup.Flt").c_str()).PutInt("Time", "cur", static_cast<int>(row.utc));
         const testsupport::CommandResult r = run.Play(
             "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
             "click 1717\ndialog FLIGHTPLANDESTPG\nset 1479 \"" + destination +
@@ -91,6 +103,7 @@ TEST_F(PlanFuelRun, APlanShortOfItsReserveIsAskedAboutNamingTheReserve) {
         const int minutes = std::stoi(m[4]);
         EXPECT_NEAR(left, 40.0 - need, 0.11);
         EXPECT_EQ(minutes, m[3] == "by day" ? 30 : 45);
+        EXPECT_EQ(minutes, row.minutes);
         // The book's flows at the plan's 70 % near 5,000 ft: 7.8 to 7.9 gallons an hour.
         EXPECT_NEAR(reserve, minutes / 60.0 * 7.85, 0.1);
         EXPECT_LT(left, reserve);

@@ -263,6 +263,17 @@ TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrentAndIsLoggedForIt)
     EXPECT_LE(flown, 1700.0);
 }
 
+// A flight resumed in another aircraft is planned for it: New Flight Plan offers the type flown.
+TEST_F(PlanRun, ANewPlanAfterAResumedFlightIsForItsAircraft) {
+    for (const auto& [flight, name] : {std::pair{"KingStop.Flt", "King Air"}, std::pair{"JetStop.Flt", "CitationJet"}}) {
+        const testsupport::CommandResult r = run.Play(
+            std::string("frame-interval 20\nwait 300\nmenu 109\ndialog \"Resume Flight\"\nset 1120 ") + flight +
+            "\nclick 1\nwait 500\nmenu 303\ndialog FLIGHTPLANROUTEPG\nread 1908\nquit\n");
+        const std::size_t read = r.out.find("read 1908 ");
+        ASSERT_NE(read, std::string::npos) << r.out;
+        EXPECT_NE(r.out.substr(read, r.out.find('\n', read) - read).find(name), std::string::npos) << r.out;
+    }
+}
 
 // Tab goes through the controls of the wizard's page in their order, then the sheet's buttons,
 // and back to the page: on the route, departure and destination pages, each shown with the focus

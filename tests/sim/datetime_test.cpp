@@ -113,6 +113,16 @@ TEST(DateTime, ZoneOfPlaceFollowsTheBoundariesAPilotMeets) {
         {"KBHM", 33.563, 86.754, 6, true, "Central"},
         {"KTLH", 30.397, 84.351, 5, true, "Eastern"},
         {"KECP", 30.358, 85.796, 6, true, "Central"},  // the Florida panhandle
+        {"KAAF", 29.728, 85.029, 5, true, "Eastern"},  // east of the Apalachicola
+        {"KCMX", 47.169, 88.489, 5, true, "Eastern"},  // Michigan's Upper Peninsula
+        {"KMQT", 46.534, 87.563, 5, true, "Eastern"},
+        {"KIMT", 45.818, 88.115, 6, true, "Central"},  // its counties on Wisconsin
+        {"KIWD", 46.527, 90.131, 6, true, "Central"},
+        {"KESC", 45.723, 87.094, 5, true, "Eastern"},
+        {"KHZE", 47.290, 101.581, 6, true, "Central"},  // Mercer County, North Dakota
+        {"KRQE", 35.652, 109.067, 7, true, "Mountain"},  // the Navajo Nation
+        {"T03", 36.093, 111.383, 7, true, "Mountain"},
+        {"KPGA", 36.926, 111.448, 7, false, "Mountain"},  // Page, beside it
         {"KPNS", 30.473, 87.187, 6, true, "Central"},
         {"KORD", 41.979, 87.905, 6, true, "Central"},
         {"KBIS", 46.773, 100.746, 6, true, "Central"},

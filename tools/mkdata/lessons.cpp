@@ -86,7 +86,10 @@ std::string StraightAndLevel(int waitSeconds) {
            Within(std::string("RANGETEST ") + kHeldSpeed, "Slow", 45) +
            Lines({"CONTINUOUS SteadySlow", "SAY 21006 WAIT_10_SEC", "TIMER WAIT_5_SEC",
                   "CONTINUOUS Steady", "SAY 21007 WAIT_3_SEC"}) +
-           Within(kCruisePower, "Cruise", 15);
+           Within(kCruisePower, "Cruise", 15) +
+           // Back at cruise power the height and heading are still watched a while: a pilot
+           // who lets the nose go once the power is set has not flown straight and level.
+           Lines({"TIMER WAIT_10_SEC", "TIMER WAIT_5_SEC"});
 }
 // The watches of straight and level: the copilot's hands when a wing drops, and a fault for
 // each step off the height or heading (and, slowed, off the speed).

@@ -647,6 +647,8 @@ void RunwayControlRows(const SourceAirport& a, const AirportFacts& f,
         const auto it = f.firstFrequency.find(kind);
         return it == f.firstFrequency.end() ? 0 : it->second;
     };
+    const auto hard = [](const SourceRunway* r) { return r->surface == 1 || r->surface == 2; };
+    const bool anyHard = std::any_of(f.runways.begin(), f.runways.end(), hard);
     for (const SourceRunway* r : f.runways) {
         const double lat = (r->lat1 + r->lat2) / 2, lon = (r->lon1 + r->lon2) / 2;
         int tower = ChannelOfSide(channels, "tower", lat, lon, fieldLat, fieldLon);
@@ -660,6 +662,7 @@ void RunwayControlRows(const SourceAirport& a, const AirportFacts& f,
             row.tower = tower != 0 ? nav::FrequencyToBcd(tower) : std::uint16_t{0};
             row.ground = ground != 0 ? nav::FrequencyToBcd(ground) : std::uint16_t{0};
             if (s.rightTraffic.count({a.icao, id}) != 0) row.flags |= nav::kRightTrafficFlag;
+            if (anyHard && !hard(r)) row.flags |= nav::kSoftSurfaceFlag;
             if (row.tower != 0 || row.ground != 0 || row.flags != 0) out->push_back(row);
         }
     }
