@@ -200,6 +200,11 @@ int ResourceVolume::AskForDisc(std::string_view path) {
 
 int ResourceVolume::OpenMember(std::string_view name) {
     if (stream->OpenEntry(name)) return 1;
+    // A loose file in the member's place that cannot be read is damage, named as itself.
+    if (!stream->RefusedLooseFile().empty()) {
+        ReportDamagedFile(stream->RefusedLooseFile());
+        return 0;
+    }
     // A volume start-up could not open (or whose index was freed) is opened now: from the
     // installation, and from the disc when there is an installation source.
     if (!stream->IsVolumeOpen()) {
