@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/termination.h"
 #include "win/file_api.h"
 #include "win/profile.h"
@@ -378,6 +379,14 @@ void ReportDamagedFile(const std::string& what) {
 }
 
 void ResourceVolume::ReportDamagedMember(std::string_view name) const {
+    // A loose file that stood for the member is named as itself.
+    const std::string& loose = stream->OpenedLooseFile();
+    const std::size_t folder = loose.find_last_of("\\/");
+    if (folder != std::string::npos &&
+        platform::EqualIgnoringCase(std::string_view(loose).substr(folder + 1), name)) {
+        ReportDamagedFile(loose);
+        return;
+    }
     ReportDamagedFile(std::string(name) + " of " + directory +
                       (volumeName.empty() ? std::string() : " (" + volumeName + ")"));
 }

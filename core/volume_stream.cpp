@@ -450,7 +450,10 @@ int VolumeRStream::OpenLooseFile(const std::string& path) {
     if (error == platform::kFileOk) {
         looseFile.Open(path);
         currentEntry = &looseFile;
-        if (looseFile.GetStatus() == kStreamOk) return 1;
+        if (looseFile.GetStatus() == kStreamOk) {
+            openedLoose = path;
+            return 1;
+        }
         error = platform::kReadFault;
     }
     refusedLoose = path;
@@ -460,6 +463,7 @@ int VolumeRStream::OpenLooseFile(const std::string& path) {
 
 int VolumeRStream::OpenEntry(std::string_view name) {
     refusedLoose.clear();
+    openedLoose.clear();
     std::string path;
     std::uint32_t size = 0;
     if (FindLooseFile(name, path, size)) return OpenLooseFile(path);
@@ -471,6 +475,7 @@ int VolumeRStream::OpenEntry(std::string_view name) {
 
 int VolumeRStream::OpenEntryById(std::uint32_t id) {
     refusedLoose.clear();
+    openedLoose.clear();
     std::string path;
     std::uint32_t size = 0;
     if (FindLooseFile(VolumeIdPattern(id), path, size)) return OpenLooseFile(path);

@@ -159,6 +159,8 @@ public:
     // The archive's member is not opened in its stead: the loose file is damage to be told.
     [[nodiscard]] const std::string& RefusedLooseFile() const { return refusedLoose; }
     [[nodiscard]] std::uint32_t RefusedLooseError() const { return refusedError; }
+    // The loose file the last open read in place of the member (empty when it was archived).
+    [[nodiscard]] const std::string& OpenedLooseFile() const { return openedLoose; }
 
     // The mapped volume file (null when none), for callers that read members in place.
     // The size of a member's "VBLK" body (its stored, possibly coded, size); -1 when not mapped.
@@ -186,6 +188,7 @@ private:
     const std::string* looseDirs = nullptr;
     std::uint64_t looseLimit = kMaxLooseFileBytes;
     std::string refusedLoose;
+    std::string openedLoose;
     std::uint32_t refusedError = 0;
 };
 
