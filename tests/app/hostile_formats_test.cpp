@@ -404,7 +404,9 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         Put(run.dir, where, "");
         const fs::path target = fs::path(run.dir.Root()) / where;
         fs::remove(target);
-        if (kind == "pipe") ASSERT_EQ(mkfifo(target.c_str(), 0644), 0);
+        if (kind == "pipe") {
+            ASSERT_EQ(mkfifo(target.c_str(), 0644), 0);
+        }
         if (kind == "device") fs::create_symlink("/dev/zero", target);
         if (kind == "loop") fs::create_symlink(target.filename(), target);
         if (kind == "2 GB") std::ofstream(target).close(), fs::resize_file(target, 2ull << 30);
