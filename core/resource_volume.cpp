@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/file_system.h"
 #include "platform/termination.h"
 #include "win/file_api.h"
 #include "win/profile.h"
@@ -200,6 +201,11 @@ int ResourceVolume::AskForDisc(std::string_view path) {
 
 int ResourceVolume::OpenMember(std::string_view name) {
     if (stream->OpenEntry(name)) return 1;
+    // A loose file in the member's place that cannot be read is damage, named as itself.
+    if (!stream->RefusedLooseFile().empty()) {
+        ReportDamagedFile(stream->RefusedLooseFile());
+        return 0;
+    }
     // A volume start-up could not open (or whose index was freed) is opened now: from the
     // installation, and from the disc when there is an installation source.
     if (!stream->IsVolumeOpen()) {
@@ -373,6 +379,14 @@ void ReportDamagedFile(const std::string& what) {
 }
 
 void ResourceVolume::ReportDamagedMember(std::string_view name) const {
+    // A loose file that stood for the member is named as itself.
+    const std::string& loose = stream->OpenedLooseFile();
+    const std::size_t folder = loose.find_last_of("\\/");
+    if (folder != std::string::npos &&
+        platform::EqualIgnoringCase(std::string_view(loose).substr(folder + 1), name)) {
+        ReportDamagedFile(loose);
+        return;
+    }
     ReportDamagedFile(std::string(name) + " of " + directory +
                       (volumeName.empty() ? std::string() : " (" + volumeName + ")"));
 }

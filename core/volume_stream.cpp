@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/endian.h"
+#include "platform/file_system.h"
 #include "win/file_api.h"
 
 namespace core {
@@ -441,12 +442,28 @@ bool VolumeRStream::FindLooseFile(std::string_view pattern, std::string& path,
 
 int VolumeRStream::OpenLooseFile(const std::string& path) {
     CloseMember();
-    looseFile.Open(path);
-    currentEntry = &looseFile;
-    return looseFile.GetStatus() == kStreamOk ? 1 : 0;
+    // Only a plain file of a member's size is read: a pipe would wait, a device never ends.
+    platform::FileInfo info;
+    std::uint32_t error = platform::GetFileInfo(path, &info);
+    if (error == platform::kFileOk && !info.isRegular) error = platform::kBadFileType;
+    if (error == platform::kFileOk && info.size > looseLimit) error = platform::kFileTooLarge;
+    if (error == platform::kFileOk) {
+        looseFile.Open(path);
+        currentEntry = &looseFile;
+        if (looseFile.GetStatus() == kStreamOk) {
+            openedLoose = path;
+            return 1;
+        }
+        error = platform::kReadFault;
+    }
+    refusedLoose = path;
+    refusedError = error;
+    return 0;
 }
 
 int VolumeRStream::OpenEntry(std::string_view name) {
+    refusedLoose.clear();
+    openedLoose.clear();
     std::string path;
     std::uint32_t size = 0;
     if (FindLooseFile(name, path, size)) return OpenLooseFile(path);
@@ -457,6 +474,8 @@ int VolumeRStream::OpenEntry(std::string_view name) {
 }
 
 int VolumeRStream::OpenEntryById(std::uint32_t id) {
+    refusedLoose.clear();
+    openedLoose.clear();
     std::string path;
     std::uint32_t size = 0;
     if (FindLooseFile(VolumeIdPattern(id), path, size)) return OpenLooseFile(path);

@@ -32,6 +32,9 @@ inline constexpr std::uint32_t kTagVblk = FourCC("VBLK");
 
 inline constexpr std::uint32_t kVolumeFreeSlot = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kVolumeEntryBytes = 14;
+// The most a loose file standing for a member may hold: every member of the installation is
+// far smaller (the largest volume is under 10 MB), and readers take members whole.
+inline constexpr std::uint64_t kMaxLooseFileBytes = 64u << 20;
 
 // The compression byte of an index entry.
 enum VolumeCoding : std::uint8_t {
@@ -149,6 +152,15 @@ public:
     // Whether a loose file overrides the numbered member (readers that use members in place
     // from the mapping must read such a member through the stream instead).
     [[nodiscard]] bool HasLooseMember(std::uint32_t id) const;
+    // The most bytes a loose file may hold to stand for a member; a larger one is not read.
+    void SetLooseFileLimit(std::uint64_t bytes) { looseLimit = bytes; }
+    // The loose file the last open found in place of the member but could not use (a pipe, a
+    // device, a loop of links, one larger than the limit), and why; empty after any other open.
+    // The archive's member is not opened in its stead: the loose file is damage to be told.
+    [[nodiscard]] const std::string& RefusedLooseFile() const { return refusedLoose; }
+    [[nodiscard]] std::uint32_t RefusedLooseError() const { return refusedError; }
+    // The loose file the last open read in place of the member (empty when it was archived).
+    [[nodiscard]] const std::string& OpenedLooseFile() const { return openedLoose; }
 
     // The mapped volume file (null when none), for callers that read members in place.
     // The size of a member's "VBLK" body (its stored, possibly coded, size); -1 when not mapped.
@@ -174,6 +186,10 @@ private:
     MemRWStream memory;
     FileRStream looseFile;
     const std::string* looseDirs = nullptr;
+    std::uint64_t looseLimit = kMaxLooseFileBytes;
+    std::string refusedLoose;
+    std::string openedLoose;
+    std::uint32_t refusedError = 0;
 };
 
 // Builds and updates volumes. Create (or open an existing volume), add members one at a time —

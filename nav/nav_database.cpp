@@ -264,6 +264,7 @@ int LoadNavAirways(const char* fileName) {
         theNavVolume.CloseFile();
         TraceLoad(fileName, count == 0 ? std::string("no airway count")
                                        : "refused, " + std::to_string(count) + " airways");
+        theNavVolume.ReportDamagedMember(fileName);
         return 1;
     }
     std::int64_t left = MemberSize(fileName);

@@ -58,6 +58,9 @@ std::uint32_t FromErrno(int e) {
         case EBUSY:
         case ETXTBSY:
             return kSharingViolation;
+        case ELOOP:  // a loop of links names no file of any kind
+        case ENXIO:
+            return kBadFileType;
         default:
             return kGeneralFailure;
     }
@@ -759,11 +762,13 @@ std::uint32_t FindMatches(std::string_view windowsPattern, std::vector<DirEntry>
         if (names == nullptr) return kPathNotFound;
         for (const std::string& name : *names) {
             if (!MatchPattern(pattern, name)) continue;
+            // A dangling link names nothing; a loop of links is there, and names no file.
             struct stat st {};
-            if (stat((folder + "/" + name).c_str(), &st) != 0) continue;  // dangling link
+            if (stat((folder + "/" + name).c_str(), &st) != 0 && errno != ELOOP) continue;
             DirEntry entry;
             entry.name = name;
             entry.info.isDirectory = S_ISDIR(st.st_mode);
+            entry.info.isRegular = S_ISREG(st.st_mode);
             entry.info.readOnly = access((folder + "/" + name).c_str(), W_OK) != 0;
             entry.info.size = entry.info.isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size);
             matches->push_back(std::move(entry));

@@ -407,7 +407,8 @@ bool IsPlainFile(std::string_view path) {
 
 bool IsOtherThanPlainFile(std::string_view path) {
     platform::FileInfo info;
-    return platform::GetFileInfo(path, &info) == platform::kFileOk && !info.isRegular;
+    const std::uint32_t e = platform::GetFileInfo(path, &info);
+    return (e == platform::kFileOk && !info.isRegular) || e == platform::kBadFileType;
 }
 
 bool ReadWholeFile(std::string_view path, std::string* contents, std::uint64_t maxBytes) {

@@ -238,7 +238,8 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 // A plain file (itself or at the end of its links), as a read of the installation expects; a
 // folder, a device or a pipe is none, nor is a missing file.
 [[nodiscard]] bool IsPlainFile(std::string_view path);
-// Something is at `path` but no plain file: a folder, a device, a pipe or a socket.
+// Something is at `path` but no plain file: a folder, a device, a pipe, a socket or a loop of
+// links.
 [[nodiscard]] bool IsOtherThanPlainFile(std::string_view path);
 
 // Reads a whole plain file of at most `maxBytes` into `contents` (false with the last error

@@ -204,7 +204,14 @@ std::shared_ptr<const Profile> EmptyProfile() {
 struct CachedFile {
     platform::FileInfo stamp;
     std::shared_ptr<const Profile> profile;
+    std::uint64_t lastUse = 0;  // when it was last read or stored, in reads and stores made
 };
+
+// Marks a cached file as just used, so that the files in use stay while others come and go.
+std::uint64_t NextUse() {
+    static std::uint64_t uses = 0;
+    return ++uses;
+}
 
 std::map<std::string, CachedFile>& TheCache() {
     // Never destroyed: static objects may still close files while the program exits.
@@ -295,6 +302,7 @@ LoadedText LoadFromFile(std::string_view fileName) {
     }
     const auto it = cache.find(loaded.key);
     if (it != cache.end() && SameStamp(it->second.stamp, info)) {
+        it->second.lastUse = NextUse();
         loaded.profile = it->second.profile;
         return loaded;
     }
@@ -309,11 +317,17 @@ LoadedText LoadFromFile(std::string_view fileName) {
     }
     loaded.profile = std::make_shared<const Profile>(std::move(text));
     if (cache.size() >= 16) {
-        // A handful of files are in use at any time; a batch's unstored texts stay.
-        for (auto c = cache.begin(); c != cache.end();)
-            c = TheBatch().pending.count(c->first) != 0 ? std::next(c) : cache.erase(c);
+        // A handful of files are in use at any time: the one used longest ago goes (a large
+        // settings file read between many small ones is not read again each time); a batch's
+        // unstored texts stay.
+        auto oldest = cache.end();
+        for (auto c = cache.begin(); c != cache.end(); ++c)
+            if (TheBatch().pending.count(c->first) == 0 &&
+                (oldest == cache.end() || c->second.lastUse < oldest->second.lastUse))
+                oldest = c;
+        if (oldest != cache.end()) cache.erase(oldest);
     }
-    cache[loaded.key] = CachedFile{info, loaded.profile};
+    cache[loaded.key] = CachedFile{info, loaded.profile, NextUse()};
     return loaded;
 }
 
@@ -358,7 +372,7 @@ bool StoreText(std::string_view fileName, const std::string& key, std::string te
     Batch& batch = TheBatch();
     if (batch.depth > 0) {
         batch.pending[key] = std::string(fileName);
-        TheCache()[key] = CachedFile{{}, std::make_shared<const Profile>(std::move(text))};
+        TheCache()[key] = CachedFile{{}, std::make_shared<const Profile>(std::move(text)), NextUse()};
         SetLastError(ERROR_SUCCESS);
         return true;
     }
@@ -372,7 +386,7 @@ bool StoreText(std::string_view fileName, const std::string& key, std::string te
     }
     platform::FileInfo info;
     if (platform::GetFileInfo(fileName, &info) == platform::kFileOk) {
-        TheCache()[key] = CachedFile{info, std::make_shared<const Profile>(std::move(text))};
+        TheCache()[key] = CachedFile{info, std::make_shared<const Profile>(std::move(text)), NextUse()};
     } else {
         TheCache().erase(key);
     }

@@ -140,7 +140,11 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
         for (const BuildingRecord& b : buildings)
             if (b.cls == kBeaconClass) beacons.push_back({&b, 6900000, ""});
     }
-    obstacles = ReadObstacleRecords(ReadMember(obstacleVolume, "obstacle.bin"));
+    const std::vector<std::uint8_t> obstacleBytes =
+        ReadMember(obstacleVolume, "obstacle.bin", &present);
+    obstacles = ReadObstacleRecords(obstacleBytes);
+    if (!HoldsWholeRecords(obstacleBytes, present, ObstacleRecord::kSize))
+        obstacleVolume->ReportDamagedMember("obstacle.bin");
     if (debug("DumpObstacles")) {
         std::string report;
         for (const ObstacleRecord& o : obstacles) {

@@ -131,7 +131,16 @@ void TerrainManager::MapGridText() {
     UnmapGridText();
     if (textureChoice == 0) return;
     std::string path = std::string(kBaseFolder) + "\\" + region + "\\GridText.bin";
-    if (!core::FindDataFile(path) || !gridText.Map(path)) return;
+    // Something in its place that is no plain file (a pipe, a device, a loop of links), or
+    // one that maps as nothing, is damage like a file cut short.
+    if (!core::FindDataFile(path)) {
+        if (win::IsOtherThanPlainFile(path)) core::ReportDamagedFile(path);
+        return;
+    }
+    if (!gridText.Map(path)) {
+        core::ReportDamagedFile(path);
+        return;
+    }
     const std::uint8_t* data = gridText.Data();
     const std::uint64_t size = gridText.Size();
     const std::uint32_t n = size >= 4 ? core::ReadU32(data) : 0;

@@ -151,6 +151,7 @@ TEST_F(FileSystemTest, OpenReportsTheExpectedErrors) {
     // Neither is opened, for reading or writing: the open would wait, the bytes never end.
     ASSERT_EQ(mkfifo((root_ + "/pipe").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", root_ + "/zero");
+    fs::create_symlink("loop", root_ + "/loop");
     struct Case {
         const char* path;
         std::uint32_t access;
@@ -170,6 +171,7 @@ TEST_F(FileSystemTest, OpenReportsTheExpectedErrors) {
         {"pipe", kAccessWrite, Disposition::kOpenAlways, kBadFileType},
         {"zero", kAccessRead, Disposition::kOpenExisting, kBadFileType},
         {"zero", kAccessWrite, Disposition::kCreateAlways, kBadFileType},
+        {"loop", kAccessRead, Disposition::kOpenExisting, kBadFileType},
     };
     for (const Case& c : cases) {
         File file;
