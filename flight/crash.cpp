@@ -48,22 +48,26 @@ void Crash() {
     SetCrashMotion();
 }
 
-// Up a slope steeper than one in five, steeper than any runway that is flown and than the banks
+// Up a slope steeper than one in ten, steeper than any runway that is flown and than the banks
 // round the fields' floors, a rolling or touching aircraft strikes the hillside with its
 // propeller and nose gear rather than climbing it; at a taxi's pace (up to 25 knots) it only
 // labours up.
-constexpr std::int64_t kSteepestFieldRunPerRise = 5;
+constexpr std::int64_t kSteepestFieldRunPerRise = 10;
 constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
 
-// What makes the ground ahead a crash rather than a contact: the slope and the speed over it,
-// or a rise faster than the touchdown's sink the gear takes. Empty when the ground is fine.
+// What makes the ground ahead a crash rather than a contact. The contact is judged by the
+// aircraft's own motion against the ground's slope: `closure` is how fast it moves into the
+// surface along its track (16.16 m/s; the ground's rise under the track less the aircraft's own
+// climb). A steep slope met at speed and moved into faster than a soft touchdown is a crash, and
+// so is any closure faster than a touchdown's limit; grazing a slope while climbing with it is
+// not. Empty when the ground is fine.
 struct RisingGround {
     bool crash = false;
     std::int64_t percent = 0;  // the slope along the track, rise over run
     std::int64_t knots = 0;    // the speed over the ground
 };
 
-RisingGround IntoRisingGround(std::int64_t riseSpeed, std::int64_t maxCrashVSpeed) {
+RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
     const FlightStepState& st = theFlightStep;
     const FlightModelState& s = theFlightModelState;
     RisingGround g;
@@ -73,7 +77,9 @@ RisingGround IntoRisingGround(std::int64_t riseSpeed, std::int64_t maxCrashVSpee
     g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
     const bool steep =
         static_cast<std::int64_t>(st.groundRise) * kSteepestFieldRunPerRise > st.groundRun;
-    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond) || riseSpeed > maxCrashVSpeed;
+    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond &&
+               closure > static_cast<std::int64_t>(lim.maxBounceVSpeed)) ||
+              closure > static_cast<std::int64_t>(lim.maxCrashVSpeed);
     return g;
 }
 
@@ -104,8 +110,9 @@ void CheckCrash() {
     // The ground's own rise along the track counts as much as the aircraft's sink: flying level
     // into a hillside is a touchdown at the speed the hillside comes up.
     const std::int64_t groundRise = GroundRiseSpeed();
+    const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
-        const RisingGround ahead = IntoRisingGround(groundRise, lim.maxCrashVSpeed);
+        const RisingGround ahead = IntoRisingGround(-sink, lim);
         if (ahead.crash) {
             if (lim.showWhyCrash) {
                 char text[160];
@@ -118,7 +125,6 @@ void CheckCrash() {
             return;
         }
     }
-    const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (s.fmOGV == 0 && (s.fmVVel != 0 || groundRise > 0) && s.fmHVel != 0) {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
         const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
