@@ -243,6 +243,9 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"climbing with a hillside as it grazes it", 0, -5.5, 0.11, 95, Soft},
         {"touching down on a runway's upslope", 0, 0.5, 0.02, 70, Soft},
         {"a hard touchdown on a runway's upslope", 0, 3.0, 0.02, 70, Bounce},
+        {"rolling off a runway's end onto a one-in-six bank at 30 kt", 1, 0.0, 0.17, 30, Rolls},
+        {"rolling onto a one-in-six bank at 45 kt", 1, 0.0, 0.17, 45, Crash},
+        {"level into one in eight at cruise, climbing 2 m/s", 0, -2.0, 0.125, 115, Crash},
     };
     for (const Case& c : cases) {
         FlightHarness h(0);
