@@ -56,17 +56,19 @@ constexpr std::int64_t kSteepestFieldRunPerRise = 10;
 constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
 // The closure into the ground a light aircraft's gear is built to take: the limit descent
 // velocity its ground loads are designed for, 4.4 (W/S)^1/4 ft/s and at most 10 ft/s (14 CFR
-// 23.473(d)), as 16.16 m/s. A wheel rolling onto a bank takes the bank's rise up to this pace;
-// beyond it the nose gear folds and the propeller strikes.
+// 23.473(d)), as 16.16 m/s. Wheels already rolling take a bank's rise up to this pace; beyond it
+// the nose gear folds and the propeller strikes.
 constexpr std::int64_t kGearLimitClosure = static_cast<std::int64_t>(10 * 0.3048 * 65536);
 
 // What makes the ground ahead a crash rather than a contact. The contact is judged by the
 // aircraft's own motion against the ground's slope, never by the height the ground has pushed
 // it to: `closure` is how fast it moves into the surface along its track (16.16 m/s; the
 // ground's rise under the track less the aircraft's own climb). A steep slope met at speed and
-// moved into faster than the gear takes is a crash, and so is any closure faster than a
-// touchdown's limit; grazing a slope while climbing with it, or rolling onto a bank slowly
-// enough for the wheels to ride it, is not. Empty when the ground is fine.
+// moved into is a crash when the aircraft comes down onto it from the air faster than a soft
+// touchdown (nose low against the slope, the nose gear and the propeller meet it first) or rolls
+// onto it faster than the gear takes; so is any closure faster than a touchdown's limit. Grazing
+// a slope while climbing with it, or rolling onto a bank slowly enough for the wheels to ride
+// it, is not. Empty when the ground is fine.
 struct RisingGround {
     bool crash = false;
     std::int64_t percent = 0;  // the slope along the track, rise over run
@@ -83,7 +85,9 @@ RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
     g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
     const bool steep =
         static_cast<std::int64_t>(st.groundRise) * kSteepestFieldRunPerRise > st.groundRun;
-    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond && closure > kGearLimitClosure) ||
+    const std::int64_t takes =
+        s.fmOGV == 1 ? kGearLimitClosure : static_cast<std::int64_t>(lim.maxBounceVSpeed);
+    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond && closure > takes) ||
               closure > static_cast<std::int64_t>(lim.maxCrashVSpeed);
     return g;
 }
