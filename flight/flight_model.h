@@ -68,11 +68,6 @@ extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
 
 void UpdateFlight();
-// A flight just read starts its steps afresh: what they carried from step to step (the slow
-// core step's phase, the lags' remainders, the stall's break, the yaw, the vertical-speed
-// average, turbulence under way, the ground's last measure) belongs to the flight flown before
-// it, and left in place it made the same saved flight fly differently after another one.
-void RestartFlightSteps();
 void FlightStep();
 void StepEngineAndCore();
 void SelectTurbulenceLevel();

@@ -181,9 +181,8 @@ int ReadAircraftState(core::IniFile& file) {
     s.fmAdjustedTach = static_cast<std::int16_t>(
         read("fmAdjustedTach", 0, SavedField{"", Width::I16, nullptr, Hold::Range, 0, kWord}));
     s.fmNetThrust = 0;
-    // What the steps work out as they go is worked out afresh before the next step's forces,
-    // and what they carried from step to step starts afresh.
-    RestartFlightSteps();
+    // What the steps work out as they go is worked out afresh before the next step's forces.
+    theFlightStep.firstStepAfterRead = 1;
     s.fmMultiEngineSynch = static_cast<std::int8_t>(
         read("fmMultiEngineSynch", 1, SavedField{"", Width::I8, nullptr, Hold::Flag, 0, 0}));
     // Flaps saved out are out: their angle, lift and drag are the notch's at once, not run out

@@ -83,36 +83,6 @@ void MeasureGroundAlongTrack(std::int32_t fromX, std::int32_t fromZ) {
 
 }  // namespace
 
-void RestartFlightSteps() {
-    FlightModelState& s = theFlightModelState;
-    FlightStepState& st = theFlightStep;
-    st.firstStepAfterRead = 1;
-    // The slow core step runs with the first step.
-    s.fmCoreCountdown = 1;
-    st.turnIncrement = 0.0;
-    st.yawHeadingWord = 0;
-    st.yawAccumulator = 0;
-    st.pathLagRemainder = 0;
-    for (std::int32_t& v : st.vsRing)
-        v = s.fmVVel;
-    st.vsIndex = 0;
-    st.averagedVerticalSpeed = s.fmVVel;
-    st.slowStepCounter = 0;
-    st.spiralTerm = 0;
-    st.engineAsymmetryTerm = 0;
-    for (int i = 0; i < 4; ++i)
-        ClearTurbulenceChannel(i);
-    st.stickBumpX = st.stickBumpY = 0.0f;
-    st.directTurbulence = 0;
-    st.singleEngineBoostApplied = 0;
-    st.stallBreak = 0;
-    st.breakPitch = 0;
-    st.stepsPastPeak = 0;
-    st.flowSeparated = 0;
-    st.lastPathAngle = s.fmWndANG;
-    st.groundRise = st.groundRun = 0;
-}
-
 void UpdateFlight() {
     FlightModelState& s = theFlightModelState;
     FlightStepState& st = theFlightStep;
