@@ -737,7 +737,8 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
                 const double px = (end == 0 ? bx : ax) + ux * out * nm,
                              py = (end == 0 ? by : ay) + uy * out * nm;
                 Tile* t = TileAt(px, py, &lx, &ly);
-                if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+                if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water)
+                    continue;
                 if (std::fabs(feet - field) > 30.0 && ++ditches <= 20)
                     past << "\n"
                          << r[0] << " " << r[end == 0 ? 7 : 3] << ": " << feet - field << " ft "

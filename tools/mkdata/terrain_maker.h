@@ -401,8 +401,8 @@ public:
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel, double known, double summit) const;
     // The ground brought up toward the floors it lies on: flat at the airport's elevation out to
-    // a mile and a half beyond the runways where the floor reaches a mile farther (a water's
-    // plain at its rise from the edge), returning to `feet` at the floor's edge, or half way to
+    // a mile and a half beyond the runways (a water's plain at its rise from the edge), returning
+    // to `feet` at the floor's edge or a mile beyond the mile and a half, or half way to
     // the nearest public height that lies below the airport and disagrees with it, where that is
     // nearer (the floor's least mile and a half keeps hills down, but lifts no valley a town
     // shows lower).
@@ -436,8 +436,8 @@ private:
                                           double shoreLevel);
     // How high the ground may stand under an approach whose public heights fall away from the
     // field: along the path, level with the field over the floor's mile and a half (or half way
-    // to the nearest of them), then through each of them in turn, level beyond the last; beside the path it rises as the surface's sides do. Unlimited where none
-    // fall.
+    // to the nearest of them), then through each of them in turn, level beyond the last; beside
+    // the path it rises as the surface's sides do. Unlimited where none fall.
     [[nodiscard]] static double FallOf(const End& e, double x, double y);
     void File(int index, double x0, double y0, double x1, double y1);
     std::vector<End> ends;

@@ -366,7 +366,9 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                   f.byWater,
                   {},
                   {},
-                  std::min(std::max(reach, kFloorLeast + kLiftFade), 0.5 * f.lower - kDiscRadius)};
+                  // lifted whole over its mile and a half, fading over a mile beyond
+                  std::min(std::max(reach, kFloorLeast + kLiftFade),
+                           0.5 * f.lower - kDiscRadius)};
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) floor.strips.push_back(r);
         if (floor.reach > 0.0) ends.push_back(std::move(floor));
