@@ -48,22 +48,34 @@ void Crash() {
     SetCrashMotion();
 }
 
-// Up a slope steeper than one in five, steeper than any runway that is flown and than the banks
-// round the fields' floors, a rolling or touching aircraft strikes the hillside with its
-// propeller and nose gear rather than climbing it; at a taxi's pace (up to 25 knots) it only
-// labours up.
-constexpr std::int64_t kSteepestFieldRunPerRise = 5;
+// Up a slope steeper than one in ten, steeper than any runway that is flown and than the banks
+// round the fields' floors, a rolling or touching aircraft meets the hillside with its nose gear
+// and propeller rather than its main wheels; at a taxi's pace (up to 25 knots) it only labours
+// up.
+constexpr std::int64_t kSteepestFieldRunPerRise = 10;
 constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
+// The closure into the ground a light aircraft's gear is built to take: the limit descent
+// velocity its ground loads are designed for, 4.4 (W/S)^1/4 ft/s and at most 10 ft/s (14 CFR
+// 23.473(d)), as 16.16 m/s. Wheels already rolling take a bank's rise up to this pace; beyond it
+// the nose gear folds and the propeller strikes.
+constexpr std::int64_t kGearLimitClosure = static_cast<std::int64_t>(10 * 0.3048 * 65536);
 
-// What makes the ground ahead a crash rather than a contact: the slope and the speed over it,
-// or a rise faster than the touchdown's sink the gear takes. Empty when the ground is fine.
+// What makes the ground ahead a crash rather than a contact. The contact is judged by the
+// aircraft's own motion against the ground's slope, never by the height the ground has pushed
+// it to: `closure` is how fast it moves into the surface along its track (16.16 m/s; the
+// ground's rise under the track less the aircraft's own climb). A steep slope met at speed and
+// moved into is a crash when the aircraft comes down onto it from the air faster than a soft
+// touchdown (nose low against the slope, the nose gear and the propeller meet it first) or rolls
+// onto it faster than the gear takes; so is any closure faster than a touchdown's limit. Grazing
+// a slope while climbing with it, or rolling onto a bank slowly enough for the wheels to ride
+// it, is not. Empty when the ground is fine.
 struct RisingGround {
     bool crash = false;
     std::int64_t percent = 0;  // the slope along the track, rise over run
     std::int64_t knots = 0;    // the speed over the ground
 };
 
-RisingGround IntoRisingGround(std::int64_t riseSpeed, std::int64_t maxCrashVSpeed) {
+RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
     const FlightStepState& st = theFlightStep;
     const FlightModelState& s = theFlightModelState;
     RisingGround g;
@@ -73,7 +85,10 @@ RisingGround IntoRisingGround(std::int64_t riseSpeed, std::int64_t maxCrashVSpee
     g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
     const bool steep =
         static_cast<std::int64_t>(st.groundRise) * kSteepestFieldRunPerRise > st.groundRun;
-    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond) || riseSpeed > maxCrashVSpeed;
+    const std::int64_t takes =
+        s.fmOGV == 1 ? kGearLimitClosure : static_cast<std::int64_t>(lim.maxBounceVSpeed);
+    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond && closure > takes) ||
+              closure > static_cast<std::int64_t>(lim.maxCrashVSpeed);
     return g;
 }
 
@@ -104,8 +119,9 @@ void CheckCrash() {
     // The ground's own rise along the track counts as much as the aircraft's sink: flying level
     // into a hillside is a touchdown at the speed the hillside comes up.
     const std::int64_t groundRise = GroundRiseSpeed();
+    const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
-        const RisingGround ahead = IntoRisingGround(groundRise, lim.maxCrashVSpeed);
+        const RisingGround ahead = IntoRisingGround(-sink, lim);
         if (ahead.crash) {
             if (lim.showWhyCrash) {
                 char text[160];
@@ -118,7 +134,6 @@ void CheckCrash() {
             return;
         }
     }
-    const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (s.fmOGV == 0 && (s.fmVVel != 0 || groundRise > 0) && s.fmHVel != 0) {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
         const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);

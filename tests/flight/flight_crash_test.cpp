@@ -236,8 +236,16 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"rolling up a hillside", 1, 0.0, 0.3, 50, Crash},
         {"taxiing up a hillside", 1, 0.0, 0.3, 20, Rolls},
         {"rolling fast up a field's slope", 1, 0.0, 0.03, 150, Rolls},
-        {"rolling up a field's bank, just under one in five", 1, 0.0, 0.19, 100, Rolls},
-        {"the ground rising faster than a touchdown's limit", 1, 0.0, 0.15, 300, Crash},
+        {"rolling up a field's bank, just under one in ten", 1, 0.0, 0.09, 100, Rolls},
+        {"the ground rising faster than a touchdown's limit", 1, 0.0, 0.08, 500, Crash},
+        {"level into one in nine at an approach's speed", 0, 0.0, 0.11, 65, Crash},
+        {"level into one in six at cruise", 0, 0.0, 0.17, 110, Crash},
+        {"climbing with a hillside as it grazes it", 0, -5.5, 0.11, 95, Soft},
+        {"touching down on a runway's upslope", 0, 0.5, 0.02, 70, Soft},
+        {"a hard touchdown on a runway's upslope", 0, 3.0, 0.02, 70, Bounce},
+        {"rolling off a runway's end onto a one-in-six bank at 30 kt", 1, 0.0, 0.17, 30, Rolls},
+        {"rolling onto a one-in-six bank at 45 kt", 1, 0.0, 0.17, 45, Crash},
+        {"level into one in eight at cruise, climbing 2 m/s", 0, -2.0, 0.125, 115, Crash},
     };
     for (const Case& c : cases) {
         FlightHarness h(0);

@@ -715,6 +715,41 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
         World(std::stod(r[4]), std::stod(r[5]), &f.x, &f.y);
         fields.emplace(r[0], f);
     }
+    // Past every runway end of the busy fields whose own stations there (localizer, DME, inner
+    // marker) stand as high as the runway's end, up to 120 ft below the field's highest point,
+    // the floor holds the field's elevation: no ditch to roll into off the end.
+    const std::set<std::string> busy = {"KDEN", "KAPA", "KATL", "KSTL", "KTUL", "KGSO", "KDFW"};
+    int ends = 0, ditches = 0;
+    std::ostringstream past;
+    for (const auto& r : ReadNavdataCsv("runway.csv")) {
+        if (r.size() < 10 || busy.count(r[0]) == 0) continue;
+        double ax = 0, ay = 0, bx = 0, by = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &ax, &ay);
+        World(std::stod(r[8]), std::stod(r[9]), &bx, &by);
+        const double len = std::hypot(bx - ax, by - ay), field = fields[r[0]].feet;
+        for (int end = 0; end < 2; ++end) {
+            const double sign = end == 0 ? 1.0 : -1.0;
+            const double ux = sign * (bx - ax) / len, uy = sign * (by - ay) / len;
+            ++ends;
+            for (const double out : {0.2, 0.4, 0.6}) {
+                double lx = 0, ly = 0, feet = 0;
+                int material = 0;
+                const double px = (end == 0 ? bx : ax) + ux * out * nm,
+                             py = (end == 0 ? by : ay) + uy * out * nm;
+                Tile* t = TileAt(px, py, &lx, &ly);
+                if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water)
+                    continue;
+                if (std::fabs(feet - field) > 30.0 && ++ditches <= 20)
+                    past << "\n"
+                         << r[0] << " " << r[end == 0 ? 7 : 3] << ": " << feet - field << " ft "
+                         << out << " nm past the end";
+            }
+        }
+    }
+    EXPECT_GE(ends, CountryMade() ? 50 : 0);
+    EXPECT_EQ(ditches, 0) << past.str();
+
+
     int markers = 0, off = 0;
     for (const auto& r : ReadNavdataCsv("marker.csv")) {
         if (r.size() < 6 || fields.count(r[0]) == 0) continue;
@@ -822,14 +857,20 @@ TEST_F(CountryTerrain, TheGroundUnderAnApproachFallsWhereItsPublicHeightsFall) {
                 if (h.feet >= field ||
                     std::fabs(field - h.feet) <= 30.0 + along * kFeetPerUnit / 300.0)
                     continue;
+                // The field's own stations just past the end (a localizer, a DME) stand as high
+                // as the runway's end: a runway falls up to 1 in 100 over its length.
+                const double runwayFall = (len + 600.0 * kUnitsPerMetre) * kFeetPerUnit / 100.0;
+                if (along <= 1.5 * nm && field - h.feet <= runwayFall) continue;
                 falls.emplace_back(along, h.feet);
             }
             if (falls.empty()) continue;
             ++ends;
             std::sort(falls.begin(), falls.end());
             // Five miles out the ground stands no higher than the line through the field and
-            // the public heights in turn (level beyond the last).
-            double fromAlong = 0.0, fromFeet = field, fiveOut = falls.back().second;
+            // the public heights in turn (level beyond the last), the field's floor level for a
+            // mile and a half or half way to the nearest.
+            double fromAlong = std::min(1.5 * nm, 0.5 * falls.front().first), fromFeet = field;
+            double fiveOut = falls.back().second;
             for (const auto& [along, feet] : falls) {
                 if (along >= 5.0 * nm) {
                     fiveOut = fromFeet + (feet - fromFeet) * (5.0 * nm - fromAlong) /

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -365,7 +366,8 @@ private:
 // agrees with is that water's plain. A pass (`passes`) is the low point of a crest, higher than
 // the valleys on either side, and tells nothing of how far a valley's floor runs: it neither
 // ends the floor nor halves it, but keeps it as far off as the floor's sides need to climb to
-// the pass (its own mountain stands above the sides).
+// the pass (its own mountain stands above the sides). The points `own` names (an airport's own
+// stations at its runways' ends) count for nothing.
 struct Floor {
     double radius = 0.0;
     bool byWater = false;
@@ -373,7 +375,8 @@ struct Floor {
     double lower = 1e300;   // and to the nearest that lies below it and disagrees
 };
 [[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& passes,
-                            const PointBuckets& shores, Vec2 at, double feet);
+                            const PointBuckets& shores, Vec2 at, double feet,
+                            const std::function<bool(const ElevationPoint&)>& own = {});
 
 // The ground the airports keep clear. Every runway: from each end outward a surface rising 1 in
 // 70 (well under a 3 degree approach) for 6 nautical miles, 150 m either side of the runway
@@ -398,8 +401,8 @@ public:
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel, double known, double summit) const;
     // The ground brought up toward the floors it lies on: flat at the airport's elevation out to
-    // a mile and a half beyond the runways where the floor reaches a mile farther (a water's
-    // plain at its rise from the edge), returning to `feet` at the floor's edge, or half way to
+    // a mile and a half beyond the runways (a water's plain at its rise from the edge), returning
+    // to `feet` at the floor's edge or a mile beyond the mile and a half, or half way to
     // the nearest public height that lies below the airport and disagrees with it, where that is
     // nearer (the floor's least mile and a half keeps hills down, but lifts no valley a town
     // shows lower).
@@ -432,9 +435,9 @@ private:
     [[nodiscard]] static double CeilingOf(const End& e, double x, double y, double shoreDistance,
                                           double shoreLevel);
     // How high the ground may stand under an approach whose public heights fall away from the
-    // field: along the path, through the field's elevation and each of them in turn, level
-    // beyond the last; beside the path it rises as the surface's sides do. Unlimited where none
-    // fall.
+    // field: along the path, level with the field over the floor's mile and a half (or half way
+    // to the nearest of them), then through each of them in turn, level beyond the last; beside
+    // the path it rises as the surface's sides do. Unlimited where none fall.
     [[nodiscard]] static double FallOf(const End& e, double x, double y);
     void File(int index, double x0, double y0, double x1, double y1);
     std::vector<End> ends;

@@ -6,6 +6,7 @@
 // stand on) bring the ground down under them.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -232,6 +233,8 @@ constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond
 constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
 constexpr double kLiftFade = 1.0 * kUnitsPerNm;  // a floor's lift fades over this at least
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
+// A runway falls at most this along its length.
+constexpr double kRunwayFall = 1.0 / 100.0;
 
 }  // namespace
 
@@ -251,7 +254,7 @@ double SideRun(double feet) {
 }  // namespace
 
 Floor FloorOf(const PointBuckets& points, const PointBuckets& passes, const PointBuckets& shores,
-              Vec2 at, double feet) {
+              Vec2 at, double feet, const std::function<bool(const ElevationPoint&)>& own) {
     enum Kind { kStation, kPass, kShore };
     struct Near {
         double d2;
@@ -264,7 +267,7 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& passes, const Poin
     std::vector<Near> near;
     const double search = 2.0 * kFloorMost;
     points.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
-        near.push_back({d2, p.feet, kStation});
+        if (!own || !own(p)) near.push_back({d2, p.feet, kStation});
     });
     passes.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
         near.push_back({d2, p.feet, kPass});
@@ -332,7 +335,23 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
     }
     for (const Airport& a : airports) {
         if (outside(a.at)) continue;
-        const Floor f = FloorOf(points, passes, shores, a.at, a.feet);
+        // The airport's own stations by its runways (a localizer past an end, a glide slope or
+        // an inner marker before it) stand as high as the runway there, below the field's
+        // highest point by no more than its longest runway falls from end to end (with the
+        // pad's margin past each): they tell how the runways lie, not where the ground round
+        // them falls.
+        double span = 0.0;
+        for (const Runway& r : a.runways)
+            if (RunwayReads(a, r)) span = std::max(span, Length(r) + 2.0 * kMargin);
+        auto own = [&](const ElevationPoint& p) {
+            if (p.feet >= a.feet || a.feet - p.feet > span * kFeetPerUnit * kRunwayFall)
+                return false;
+            for (const Runway& r : a.runways)
+                if (RunwayReads(a, r) && RectDistance(r, p.at.x, p.at.y) <= kFloorLeast)
+                    return true;
+            return false;
+        };
+        const Floor f = FloorOf(points, passes, shores, a.at, a.feet, own);
         // Every airport stands on a floor reaching at least a mile and a half from its runways,
         // unless a public height above it stands nearer than twice that.
         const double least = std::min(kFloorLeast, 0.5 * f.higher);
@@ -347,7 +366,9 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                   f.byWater,
                   {},
                   {},
-                  std::min(reach, 0.5 * f.lower - kDiscRadius)};
+                  // lifted whole over its mile and a half, fading over a mile beyond
+                  std::min(std::max(reach, kFloorLeast + kLiftFade),
+                           0.5 * f.lower - kDiscRadius)};
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) floor.strips.push_back(r);
         if (floor.reach > 0.0) ends.push_back(std::move(floor));
@@ -370,8 +391,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                        (p.at.x - at.x) * out.x + (p.at.y - at.y) * out.y;
                                    if (along <= 0.0 || along > kSurfaceLength ||
                                        Outside(e, p.at.x, p.at.y) > 0.0 || p.feet >= a.feet ||
-                                       p.feet == 0.0 ||
-                                       Agrees(a.feet, p.feet, along))
+                                       p.feet == 0.0 || Agrees(a.feet, p.feet, along) ||
+                                       own(p))
                                        return;
                                    e.falls.emplace_back(along, p.feet);
                                });
@@ -476,12 +497,17 @@ double AirportSurfaces::FallOf(const End& e, double x, double y) {
     if (excess > kSideReach) return std::numeric_limits<double>::infinity();
     const double t =
         std::clamp((x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y, 0.0, kSurfaceLength);
-    // Through the field and each public height in turn, nearest first; level beyond the last.
-    double fromT = 0.0, fromFeet = e.feet, path = e.falls.back().second;
+    // Level with the field over its floor's mile and a half (half way to the nearest public
+    // height only, where that is nearer), then through each public height in turn, nearest
+    // first; level beyond the last.
+    double fromT = std::min(kFloorLeast, 0.5 * e.falls.front().first), fromFeet = e.feet;
+    double path = e.falls.back().second;
     for (const auto& [along, feet] : e.falls) {
         if (t <= along) {
             path =
-                along > fromT ? fromFeet + (feet - fromFeet) * (t - fromT) / (along - fromT) : feet;
+                along > fromT
+                    ? fromFeet + (feet - fromFeet) * std::max(0.0, t - fromT) / (along - fromT)
+                    : feet;
             break;
         }
         fromT = along;
