@@ -260,20 +260,21 @@ TEST_P(HostileFormats, TheTourEndsNormallyNamesWhatItCouldNotReadAndKeepsTheSave
         return;
     }
     if (GetParam() != Damage::kCut) return;
-    // Cut short, every file met is refused and named (or, for tables, read as far as it goes).
+    // Cut short, every file met is refused and named, a loose file as itself (or, for tables,
+    // read as far as it goes).
     for (const char* said :
-         {"installation: 172panel.bmp of Art\\Panel (Art\\Panel.Vol) is damaged",
-          "installation: 172_misc.pft of Art\\Panel (Art\\Panel.Vol) is damaged",
-          "installation: gps5.pft of Art\\Panel (Art\\Panel.Vol) is damaged",
-          "installation: todisb0.ppl of Art\\Palettes (Art\\Palettes.Vol) is damaged",
-          "installation: 172_f.bmp of Art\\Cockpit (Art\\Cockpit.Vol) is damaged",
-          "installation: hzc-cld.bmp of Art\\Wx (Art\\Wx.Vol) is damaged",
-          "installation: shad0.bmp of Art\\3DShapes\\Planes (Art\\3DShapes.Vol) is damaged",
-          "installation: whtlght.pft of Art\\3DShapes\\Runways (Art\\3DShapes.Vol) is damaged",
-          "installation: 2.wav of Snd\\SndFx (Snd\\SndFx.Vol) is damaged",
+         {"installation: Art\\Panel\\172panel.bmp is damaged",
+          "installation: Art\\Panel\\172_misc.pft is damaged",
+          "installation: Art\\Panel\\gps5.pft is damaged",
+          "installation: Art\\Palettes\\todisb0.ppl is damaged",
+          "installation: Art\\Cockpit\\172_f.bmp is damaged",
+          "installation: Art\\Wx\\hzc-cld.bmp is damaged",
+          "installation: Art\\3DShapes\\Planes\\shad0.bmp is damaged",
+          "installation: Art\\3DShapes\\Runways\\whtlght.pft is damaged",
+          "installation: Snd\\SndFx\\2.wav is damaged",
           "installation: 172.dts is damaged", "installation: runway.dml is damaged",
-          "GridText.bin is damaged", "installation: terrain.dml of Art\\Terrain\\USA\\DML",
-          "installation: 05X01.mag of Data\\Mag (Data\\Data.Vol) is damaged",
+          "GridText.bin is damaged", "installation: Art\\Terrain\\USA\\DML\\terrain.dml is damaged",
+          "installation: Data\\Mag\\05X01.mag is damaged",
           "nav: load na.vor: ", "nav: load states.bin: ", "lesson: rejected zqLess1.txt",
           "plan: FlightPlans\\KSQLtoKFAT.Pln not loaded"})
         EXPECT_NE(r.out.find(said), std::string::npos) << said;
