@@ -125,6 +125,22 @@ struct Flown {
     double fastest = 0, slowest = 1e9;    // KIAS down the glide path
 };
 
+// The dialog's line typing a course `offset` degrees off the one the set-up offers (none when
+// `offset` is 0); false, with the failure added, when the set-up offers none.
+bool CourseOffTheOffered(const testsupport::StarterRun& fresh, const std::string& setUp, int offset,
+                         const std::string& what, std::string* course) {
+    if (offset == 0) return true;
+    const auto probe = fresh.Play(setUp + "read 1538\nquit\n");
+    const std::size_t read = probe.out.find("read 1538 ");
+    if (read == std::string::npos) {
+        ADD_FAILURE() << what << "\n" << probe.out;
+        return false;
+    }
+    const int offered = std::atoi(probe.out.c_str() + probe.out.find('"', read) + 1);
+    *course = "set 1538 " + std::to_string((offered + offset + 359) % 360 + 1) + "\n";
+    return true;
+}
+
 // Sets the approach up from the directory `offset` degrees off the offered course, `type`
 // (0, 1 or 3) with the wind from `windFrom` degrees magnetic at `windKnots`, engages the autopilot
 // and the approach mode (AP first when `apFirst`), and at the glide slope's capture sets the
@@ -145,17 +161,7 @@ Flown FlyApproach(const Approach& a, int type, int offset, bool apFirst, int win
         (windKnots > 0 ? " wind " + std::to_string(windFrom) + "/" + std::to_string(windKnots)
                        : std::string());
     std::string course;
-    if (offset != 0) {
-        // The course the dialog offers, to type one `offset` degrees off it.
-        const auto probe = fresh.Play(setUp + "read 1538\nquit\n");
-        const std::size_t read = probe.out.find("read 1538 ");
-        if (read == std::string::npos) {
-            ADD_FAILURE() << what << "\n" << probe.out;
-            return f;
-        }
-        const int offered = std::atoi(probe.out.c_str() + probe.out.find('"', read) + 1);
-        course = "set 1538 " + std::to_string((offered + offset + 359) % 360 + 1) + "\n";
-    }
+    if (!CourseOffTheOffered(fresh, setUp, offset, what, &course)) return f;
     const std::string typeName[3] = {"C172", "Bon", "King"};
     {
         core::IniFile start(folder.Path("Flights/Startup.Flt").c_str());
@@ -376,16 +382,7 @@ Swept FlySweepPoint(const Approach& a, const SweepPoint& p, const std::string& w
         EXPECT_EQ(start.PutInt("Aircraft", "type", p.type), 1);
     }
     std::string course;
-    if (p.offCourse != 0) {
-        const auto probe = fresh.Play(setUp + "read 1538\nquit\n");
-        const std::size_t read = probe.out.find("read 1538 ");
-        if (read == std::string::npos) {
-            ADD_FAILURE() << what << "\n" << probe.out;
-            return f;
-        }
-        const int offered = std::atoi(probe.out.c_str() + probe.out.find('"', read) + 1);
-        course = "set 1538 " + std::to_string((offered + p.offCourse + 359) % 360 + 1) + "\n";
-    }
+    if (!CourseOffTheOffered(fresh, setUp, p.offCourse, what, &course)) return f;
     // Long enough to come about a mile past the threshold at the type's pattern speed.
     const int seconds = p.type == 0 ? 440 : (p.type == 1 ? 420 : 300);
     constexpr int kEvery = 2;

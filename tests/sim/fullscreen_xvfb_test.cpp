@@ -52,6 +52,18 @@ int Count(const Photo& p, int left, int top, int right, int bottom, bool (*test)
     return n;
 }
 
+// The run's script played by simrun in a window on the server's display (`before` goes in front
+// of the command, a time limit say). The display's own libraries keep memory to the end; their
+// leaks are not the program's.
+testsupport::CommandResult PlayOnDisplay(const xvfb::Server& server, const testsupport::StarterRun& run,
+                                         const std::string& before) {
+    return testsupport::RunCommand(
+        "DISPLAY=" + server.Display() +
+        " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software ASAN_OPTIONS=detect_leaks=0 " + before +
+        testsupport::StarterRun::Simrun() + " --screen sdl --dir " + run.Dir().Root() + " " +
+        run.Dir().Path("script.txt") + " 2>&1");
+}
+
 TEST(FullScreenOnXvfb, SdlFullScreenShowsTheWindowsPictureAndGivesTheWindowBack) {
     const std::string convert = xvfb::FindTool("convert");
     if (xvfb::FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
@@ -68,12 +80,7 @@ TEST(FullScreenOnXvfb, SdlFullScreenShowsTheWindowsPictureAndGivesTheWindowBack)
                                       photograph("full.xwd") +
                                       "key Alt+Return press\nwait 1000\n" +
                                       photograph("back.xwd") + "quit\n");
-    // The display's own libraries keep memory to the end; their leaks are not the program's.
-    const testsupport::CommandResult r = testsupport::RunCommand(
-        "DISPLAY=" + server.Display() +
-        " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software ASAN_OPTIONS=detect_leaks=0 " +
-        testsupport::StarterRun::Simrun() + " --screen sdl --dir " + run.Dir().Root() + " " +
-        run.Dir().Path("script.txt") + " 2>&1");
+    const testsupport::CommandResult r = PlayOnDisplay(server, run, "");
     ASSERT_EQ(r.status, 0) << r.out;
     ASSERT_NE(r.out.find("exit=0"), std::string::npos) << r.out;
 
@@ -151,11 +158,7 @@ TEST(FullScreenOnXvfb, TheWindowIsWholeAfterAStormOfResizesAndToggles) {
               shot + " > " +
               run.Dir().Path("after.xwd") + "\"\nquit\n";
     run.Dir().Write("script.txt", script);
-    const testsupport::CommandResult r = testsupport::RunCommand(
-        "DISPLAY=" + server.Display() +
-        " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software ASAN_OPTIONS=detect_leaks=0 timeout 300 " +
-        testsupport::StarterRun::Simrun() + " --screen sdl --dir " + run.Dir().Root() + " " +
-        run.Dir().Path("script.txt") + " 2>&1");
+    const testsupport::CommandResult r = PlayOnDisplay(server, run, "timeout 300 ");
     ASSERT_EQ(r.status, 0) << r.out;
     const Photo before = Develop(convert, run.Dir().Path("before.xwd"));
     const Photo after = Develop(convert, run.Dir().Path("after.xwd"));
