@@ -227,6 +227,14 @@ TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
             {"Asheville NC", 35.5951, -82.5515, 2134, 60},
             {"Placerville CO", 38.0051, -108.0395, 7408, 60},
             {"Basalt CO", 39.3689, -107.0328, 6611, 60},
+            // In valleys narrower than a cell of the elevation grid, whose mean stands above
+            // the valley's floor (Moab between cliffs 1,000 ft high 2 km apart, Eagle and
+            // Carbondale between ridges), and at the foot of the Sangre de Cristo, whose cells
+            // east of it pull Santa Fe's mean up the range.
+            {"Santa Fe NM", 35.6672, -105.9644, 7199, 60},
+            {"Moab UT", 38.5725, -109.5497, 4026, 60},
+            {"Carbondale CO", 39.3946, -107.2145, 6181, 60},
+            {"Eagle CO", 39.6322, -106.8200, 6683, 60},
         },
         "zephlon-towns");
 }
@@ -854,10 +862,11 @@ std::vector<GridCell> GentleGridCells() {
 // given (each a cell's mean height, which the ground at the cell's centre keeps), and towns and
 // places it is not given, each at its published elevation; all within 150 ft where the ground is
 // gentle. Along the Santa
-// Cruz Mountains' crest from Sierra Morena past Page Mill Road and Saratoga Gap to Castle Rock
-// (17 miles; Skeggs Point's benchmark 2,315 ft, Saratoga Gap about 2,600 ft, the road's top past
-// Castle Rock about 3,150 ft, as Skyline Boulevard's riders give them), the ground within a mile
-// either side of the line stands above 1,800 ft.
+// Cruz Mountains' crest from Kings Mountain past Sierra Morena, Page Mill Road and Saratoga Gap
+// to Castle Rock (20 miles; Kings Mountain about 2,000 ft, Skeggs Point's benchmark 2,315 ft,
+// Saratoga Gap about 2,600 ft, the road's top past Castle Rock about 3,150 ft, as Skyline
+// Boulevard's riders give them), the ground within a mile either side of the line stands above
+// 1,800 ft.
 TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
@@ -865,13 +874,6 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
         // wikimili.com and pwojczyn.com).
         {"Grand Junction CO", 39.0639, -108.5506, 4583, 150},
         {"State College PA", 40.7914, -77.8586, 1154, 150},
-        // Towns in valleys narrower than a cell of the grid, whose mean stands above the
-        // valley's floor (Moab between cliffs 1,000 ft high 2 km apart, Eagle and Carbondale
-        // between ridges), and Santa Fe at the foot of the Sangre de Cristo: within 350 ft.
-        {"Santa Fe NM", 35.6672, -105.9644, 7199, 350},
-        {"Moab UT", 38.5725, -109.5497, 4026, 350},
-        {"Carbondale CO", 39.3946, -107.2145, 6181, 350},
-        {"Eagle CO", 39.6322, -106.8200, 6683, 350},
         // The Warm Springs district of Fremont, 30 to 80 ft, and the salt ponds west of Hayward,
         // a few feet above the bay.
         {"Warm Springs, Fremont CA", 37.4877, -121.9290, 55, 150},
@@ -882,17 +884,19 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
         places.push_back({"a cell of the elevation grid", g.lat, g.lon, g.feet, 150});
     const std::size_t cells = places.size() - named;
     EXPECT_GE(cells, 250u);
-    // Sierra Morena (37.4109, -122.3060) to Castle Rock (37.2304, -122.0962): eleven stations,
-    // each looked at across the line.
+    // Kings Mountain (37.4450, -122.3420) to Sierra Morena (37.4109, -122.3060) and on to Castle
+    // Rock (37.2304, -122.0962): a station every mile or so, each looked at across the line.
     const std::size_t crest = places.size();
-    for (int k = 0; k <= 10; ++k) {
-        const double lat = 37.4109 + (37.2304 - 37.4109) * k / 10.0;
-        const double lon = -122.3060 + (-122.0962 + 122.3060) * k / 10.0;
-        for (double nm : {-0.8, -0.4, 0.0, 0.4, 0.8}) {
-            const auto [a, o] = Offset(lat, lon, std::fabs(nm), nm < 0 ? 225.0 : 45.0);
-            places.push_back({"the Santa Cruz Mountains' crest", a, o, 1800, 0});
+    const double line[][2] = {{37.4450, -122.3420}, {37.4109, -122.3060}, {37.2304, -122.0962}};
+    for (const auto& [leg, stations] : {std::pair{0, 3}, std::pair{1, 17}})
+        for (int k = leg == 0 ? 0 : 1; k <= stations; ++k) {
+            const double lat = line[leg][0] + (line[leg + 1][0] - line[leg][0]) * k / stations;
+            const double lon = line[leg][1] + (line[leg + 1][1] - line[leg][1]) * k / stations;
+            for (double nm : {-0.8, -0.4, 0.0, 0.4, 0.8}) {
+                const auto [a, o] = Offset(lat, lon, std::fabs(nm), nm < 0 ? 225.0 : 45.0);
+                places.push_back({"the Santa Cruz Mountains' crest", a, o, 1800, 0});
+            }
         }
-    }
     const std::vector<double> ground = GroundAt(places, "zephlon-unpinned");
     for (std::size_t i = 0; i < crest; ++i)
         EXPECT_NEAR(ground[i], places[i].feet, places[i].within)

@@ -217,34 +217,82 @@ LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& sta
     variation.assign(departure.size(), 0.0f);
     known.assign(departure.size(), 0.0f);
     const double local = 1.0 / (2 * kLocalSigma * kLocalSigma);
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-            const double x = x0 + i * kDetailStep, y = y0 + j * kDetailStep;
-            const std::size_t at = static_cast<std::size_t>(j) * n + i;
-            double w = 0, wv = 0;
-            departures.ForNear(x, y, 3.0 * kDetailReach, [&](const ElevationPoint& p, double d2) {
-                const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
-                const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
-                w += a;
-                wv += a * p.feet;
-            });
-            departure[at] = static_cast<float>(wv / (w + kDetailFade));
-            double best = kFar * kFar, sw = 0, swv = 0, swv2 = 0;
-            stations.ForNear(x, y, 3.0 * kLocalSigma, [&](const ElevationPoint& p, double d2) {
-                best = std::min(best, d2);
-                const double a = p.weight * FastExpNeg(d2 * local);
-                sw += a;
-                swv += a * p.feet;
-                swv2 += a * p.feet * p.feet;
-            });
-            nearest[at] = static_cast<float>(std::sqrt(best));
-            if (sw > 1e-6) {
-                const double mean = swv / sw;
-                variation[at] =
-                    static_cast<float>(std::sqrt(std::max(0.0, swv2 / sw - mean * mean)));
+    const double reachD = 3.0 * kDetailReach, reachS = 3.0 * kLocalSigma;
+    const double reachD2 = reachD * reachD, reachS2 = reachS * reachS;
+    // Each point adds to the nodes within its reach, a band of rows at a time: every node's
+    // sums take the points in the order a search round the node would visit them.
+    constexpr int kBand = 32;
+    const std::size_t across = static_cast<std::size_t>(n);
+    std::vector<double> w(kBand * across), wv(w.size()), best(w.size()), sw(w.size()),
+        swv(w.size()), swv2(w.size());
+    const double right = x0 + (n - 1) * kDetailStep;
+    // The nodes of the band within `reach` of a point: columns and rows, clamped.
+    auto span = [&](double at, double origin, double reach, int lo, int hi, int* a, int* b) {
+        *a = std::max(lo, static_cast<int>(std::floor((at - reach - origin) / kDetailStep)));
+        *b = std::min(hi, static_cast<int>(std::floor((at + reach - origin) / kDetailStep)) + 1);
+    };
+    for (int j0 = 0; j0 < n; j0 += kBand) {
+        const int j1 = std::min(n, j0 + kBand) - 1;
+        const double bottom = y0 + j0 * kDetailStep, top = y0 + j1 * kDetailStep;
+        std::fill(w.begin(), w.end(), 0.0);
+        std::fill(wv.begin(), wv.end(), 0.0);
+        std::fill(best.begin(), best.end(), kFar * kFar);
+        std::fill(sw.begin(), sw.end(), 0.0);
+        std::fill(swv.begin(), swv.end(), 0.0);
+        std::fill(swv2.begin(), swv2.end(), 0.0);
+        departures.ForBox(x0 - reachD, bottom - reachD, right + reachD, top + reachD,
+                          [&](const ElevationPoint& p) {
+            int ia = 0, ib = 0, ja = 0, jb = 0;
+            span(p.at.x, x0, reachD, 0, n - 1, &ia, &ib);
+            span(p.at.y, y0, reachD, j0, j1, &ja, &jb);
+            const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
+            for (int j = ja; j <= jb; ++j) {
+                const double dy = p.at.y - (y0 + j * kDetailStep);
+                const std::size_t base = static_cast<std::size_t>(j - j0) * across;
+                for (int i = ia; i <= ib; ++i) {
+                    const double dx = p.at.x - (x0 + i * kDetailStep);
+                    const double d2 = dx * dx + dy * dy;
+                    if (d2 > reachD2) continue;
+                    const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
+                    w[base + i] += a;
+                    wv[base + i] += a * p.feet;
+                }
             }
-            known[at] = static_cast<float>(sw / (sw + kLocalTrust));
-        }
+        });
+        stations.ForBox(x0 - reachS, bottom - reachS, right + reachS, top + reachS,
+                        [&](const ElevationPoint& p) {
+            int ia = 0, ib = 0, ja = 0, jb = 0;
+            span(p.at.x, x0, reachS, 0, n - 1, &ia, &ib);
+            span(p.at.y, y0, reachS, j0, j1, &ja, &jb);
+            for (int j = ja; j <= jb; ++j) {
+                const double dy = p.at.y - (y0 + j * kDetailStep);
+                const std::size_t base = static_cast<std::size_t>(j - j0) * across;
+                for (int i = ia; i <= ib; ++i) {
+                    const double dx = p.at.x - (x0 + i * kDetailStep);
+                    const double d2 = dx * dx + dy * dy;
+                    if (d2 > reachS2) continue;
+                    const std::size_t k = base + i;
+                    best[k] = std::min(best[k], d2);
+                    const double a = p.weight * FastExpNeg(d2 * local);
+                    sw[k] += a;
+                    swv[k] += a * p.feet;
+                    swv2[k] += a * p.feet * p.feet;
+                }
+            }
+        });
+        for (int j = j0; j <= j1; ++j)
+            for (int i = 0; i < n; ++i) {
+                const std::size_t k = static_cast<std::size_t>(j - j0) * across + i;
+                const std::size_t at = static_cast<std::size_t>(j) * n + i;
+                departure[at] = static_cast<float>(wv[k] / (w[k] + kDetailFade));
+                nearest[at] = static_cast<float>(std::sqrt(best[k]));
+                if (sw[k] > 1e-6) {
+                    const double mean = swv[k] / sw[k];
+                    variation[at] = static_cast<float>(
+                        std::sqrt(std::max(0.0, swv2[k] / sw[k] - mean * mean)));
+                }
+                known[at] = static_cast<float>(sw[k] / (sw[k] + kLocalTrust));
+            }
     }
 }
 

@@ -100,7 +100,11 @@ struct ElevationPoint {
 struct Runway {
     Vec2 end1, end2;
     double widthUnits = 0.0;
+    // Its length and direction once measured (MeasureRunway), the length below zero before.
+    double length = -1.0, ux = 0.0, uy = 0.0;
 };
+// Measures a runway's length and direction for the distances taken to it.
+void MeasureRunway(Runway* r);
 
 struct Airport {
     std::string ident;
@@ -250,6 +254,11 @@ public:
     // Calls f(point, squared distance) for every point within `radius` of (x, y).
     template <typename F>
     void ForNear(double x, double y, double radius, F&& f) const;
+    // Calls f(point) for every point filed in a bucket that the box touches, bucket by bucket
+    // in rows from the lowest (the order ForNear visits them in, so that sums gathered either
+    // way add in the same order).
+    template <typename F>
+    void ForBox(double minX, double minY, double maxX, double maxY, F&& f) const;
 
 private:
     double x0 = 0, y0 = 0, size = 1;
@@ -427,6 +436,9 @@ private:
         // away from the field): distance out from the end (units) and feet, nearest first.
         std::vector<std::pair<double, double>> falls;
         double lift = 0;  // how far beyond its centre a floor brings the ground up
+        // The floor (an index into ends) of a higher field whose mile and a half this lesser
+        // field's approach lies in, and which that approach leaves standing; -1 for none.
+        int holder = -1;
     };
     // Distance from a floor's flat centre (its disc and runways), units.
     [[nodiscard]] static double FromCentre(const End& e, double x, double y);
@@ -561,6 +573,18 @@ void PointBuckets::ForNear(double x, double y, double radius, F&& f) const {
                 const double d2 = dx * dx + dy * dy;
                 if (d2 <= r2) f(p, d2);
             }
+}
+
+template <typename F>
+void PointBuckets::ForBox(double minX, double minY, double maxX, double maxY, F&& f) const {
+    const int i0 = std::max(0, static_cast<int>(std::floor((minX - x0) / size)));
+    const int i1 = std::min(nx - 1, static_cast<int>(std::floor((maxX - x0) / size)));
+    const int j0 = std::max(0, static_cast<int>(std::floor((minY - y0) / size)));
+    const int j1 = std::min(ny - 1, static_cast<int>(std::floor((maxY - y0) / size)));
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i)
+            for (const ElevationPoint& p : cells[static_cast<std::size_t>(j) * nx + i])
+                f(p);
 }
 
 }  // namespace terrain

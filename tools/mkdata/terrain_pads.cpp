@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
 #include <utility>
 
 #include "tools/mkdata/terrain_maker.h"
@@ -35,10 +36,15 @@ bool RunwayReads(const Airport& a, const Runway& r) {
 
 // Distance from a point to a runway rectangle (0 inside).
 double RectDistance(const Runway& r, double x, double y) {
-    const double dx = r.end2.x - r.end1.x, dy = r.end2.y - r.end1.y;
-    const double len = std::hypot(dx, dy);
+    Runway measured;
+    if (r.length < 0.0) {
+        measured = r;
+        MeasureRunway(&measured);
+    }
+    const Runway& m = r.length < 0.0 ? measured : r;
+    const double len = m.length;
     if (len < 1e-6) return std::max(0.0, std::hypot(x - r.end1.x, y - r.end1.y) - r.widthUnits / 2);
-    const double ux = dx / len, uy = dy / len;
+    const double ux = m.ux, uy = m.uy;
     const double px = x - r.end1.x, py = y - r.end1.y;
     const double t = px * ux + py * uy;
     const double s = -px * uy + py * ux;
@@ -53,6 +59,13 @@ double Smooth(double t) {
 }
 
 }  // namespace
+
+void MeasureRunway(Runway* r) {
+    const double dx = r->end2.x - r->end1.x, dy = r->end2.y - r->end1.y;
+    r->length = std::hypot(dx, dy);
+    r->ux = r->length < 1e-6 ? 0.0 : dx / r->length;
+    r->uy = r->length < 1e-6 ? 0.0 : dy / r->length;
+}
 
 PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, double x1, double y1) {
     std::vector<int> order;
@@ -104,6 +117,7 @@ PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, doubl
                 p.minY = std::min(p.minY, e.y - half);
                 p.maxY = std::max(p.maxY, e.y + half);
             }
+            MeasureRunway(&s);
             p.strips.push_back(s);
         }
         p.minX -= kBlend;
@@ -308,6 +322,72 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& passes, const Poin
     return f;
 }
 
+namespace {
+
+// For each airport, the higher field (an index into `airports`) whose mile and a half beyond its
+// runways holds this lesser field's runways or reference point, lower than the higher field by
+// more than neighbours that agree; -1 for none. Higher: the longer longest runway, then a
+// tower, then the ident, as the pads rank them.
+std::vector<int> Holders(const std::vector<Airport>& airports, double x0, double y0, double x1,
+                         double y1) {
+    std::vector<int> holders(airports.size(), -1);
+    std::vector<double> longest(airports.size(), 0.0);
+    for (std::size_t i = 0; i < airports.size(); ++i)
+        for (const Runway& r : airports[i].runways)
+            longest[i] = std::max(longest[i], Length(r));
+    auto higher = [&](std::size_t a, std::size_t b) {
+        if (longest[a] != longest[b]) return longest[a] > longest[b];
+        if (airports[a].towered != airports[b].towered) return airports[a].towered;
+        return airports[a].ident < airports[b].ident;
+    };
+    // The airports by squares, a reading runway lying at most 8 km from its airport.
+    constexpr double kSquare = 32768.0;
+    std::map<std::pair<int, int>, std::vector<std::size_t>> squares;
+    auto squareOf = [&](Vec2 p) {
+        return std::pair{static_cast<int>(std::floor(p.x / kSquare)),
+                         static_cast<int>(std::floor(p.y / kSquare))};
+    };
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        const Vec2 at = airports[i].at;
+        if (at.x < x0 || at.x > x1 || at.y < y0 || at.y > y1) continue;
+        squares[squareOf(at)].push_back(i);
+    }
+    const int around = static_cast<int>(
+        std::ceil((kFloorLeast + 2.0 * 8000.0 / kMetresPerUnit) / kSquare));
+    for (const auto& [square, members] : squares)
+        for (const std::size_t b : members) {
+            const Airport& lesser = airports[b];
+            std::vector<Vec2> places = {lesser.at};
+            for (const Runway& r : lesser.runways)
+                if (RunwayReads(lesser, r)) {
+                    places.push_back(r.end1);
+                    places.push_back(r.end2);
+                }
+            int best = -1;
+            for (int dj = -around; dj <= around; ++dj)
+                for (int di = -around; di <= around; ++di) {
+                    const auto it = squares.find({square.first + di, square.second + dj});
+                    if (it == squares.end()) continue;
+                    for (const std::size_t a : it->second) {
+                        const Airport& field = airports[a];
+                        if (a == b || !higher(a, b) || field.feet <= lesser.feet) continue;
+                        if (best >= 0 && !higher(a, static_cast<std::size_t>(best))) continue;
+                        double d = 1e300;
+                        for (const Runway& r : field.runways)
+                            if (RunwayReads(field, r))
+                                for (const Vec2& p : places)
+                                    d = std::min(d, RectDistance(r, p.x, p.y));
+                        if (d > kFloorLeast || Agrees(field.feet, lesser.feet, d)) continue;
+                        best = static_cast<int>(a);
+                    }
+                }
+            holders[b] = best;
+        }
+    return holders;
+}
+
+}  // namespace
+
 AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                  const std::vector<PublishedLevel>& basins,
                                  const PointBuckets& points, const PointBuckets& passes,
@@ -333,7 +413,20 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                            {},
                            std::max(0.0, f.radius - b.radiusUnits)});
     }
-    for (const Airport& a : airports) {
+    // Where a lesser field (a shorter longest runway, then no tower, then the ident, as the
+    // pads rank them) lies within a mile and a half of a higher field's runways and lower than
+    // it, the higher field's floor holds: the lesser field's elevation does not bound it, the
+    // lesser field's floor ends at its pad's margin (its sides rise from there) and its
+    // approaches do not cut it.
+    const std::vector<int> holders = Holders(airports, x0 - reach, y0 - reach, x1 + reach,
+                                             y1 + reach);
+    std::vector<std::vector<Vec2>> yielding(airports.size());
+    for (std::size_t b = 0; b < airports.size(); ++b)
+        if (holders[b] >= 0) yielding[static_cast<std::size_t>(holders[b])].push_back(airports[b].at);
+    std::vector<int> floorOf(airports.size(), -1);
+    std::vector<std::pair<std::size_t, std::size_t>> held;  // approach end, airport holding it
+    for (std::size_t ai = 0; ai < airports.size(); ++ai) {
+        const Airport& a = airports[ai];
         if (outside(a.at)) continue;
         // The airport's own stations by its runways (a localizer past an end, a glide slope or
         // an inner marker before it) stand as high as the runway there, below the field's
@@ -344,6 +437,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) span = std::max(span, Length(r) + 2.0 * kMargin);
         auto own = [&](const ElevationPoint& p) {
+            for (const Vec2& at : yielding[ai])
+                if (p.at.x == at.x && p.at.y == at.y) return true;
             if (p.feet >= a.feet || a.feet - p.feet > span * kFeetPerUnit * kRunwayFall)
                 return false;
             for (const Runway& r : a.runways)
@@ -355,7 +450,7 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         // Every airport stands on a floor reaching at least a mile and a half from its runways,
         // unless a public height above it stands nearer than twice that.
         const double least = std::min(kFloorLeast, 0.5 * f.higher);
-        const double reach = std::max(f.radius - kDiscRadius, least);
+        const double reach = holders[ai] >= 0 ? kMargin : std::max(f.radius - kDiscRadius, least);
         End floor{a.at,
                   Vec2{},
                   0.0,
@@ -369,9 +464,15 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                   // lifted whole over its mile and a half, fading over a mile beyond
                   std::min(std::max(reach, kFloorLeast + kLiftFade),
                            0.5 * f.lower - kDiscRadius)};
-        for (const Runway& r : a.runways)
-            if (RunwayReads(a, r)) floor.strips.push_back(r);
-        if (floor.reach > 0.0) ends.push_back(std::move(floor));
+        for (Runway r : a.runways)
+            if (RunwayReads(a, r)) {
+                MeasureRunway(&r);
+                floor.strips.push_back(r);
+            }
+        if (floor.reach > 0.0) {
+            floorOf[ai] = static_cast<int>(ends.size());
+            ends.push_back(std::move(floor));
+        }
         for (const Runway& r : a.runways) {
             if (!RunwayReads(a, r)) continue;
             const double len = Length(r);
@@ -397,10 +498,14 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                    e.falls.emplace_back(along, p.feet);
                                });
                 std::sort(e.falls.begin(), e.falls.end());
+                if (holders[ai] >= 0)
+                    held.emplace_back(ends.size(), static_cast<std::size_t>(holders[ai]));
                 ends.push_back(std::move(e));
             }
         }
     }
+    for (const auto& [end, holder] : held)
+        ends[end].holder = floorOf[holder];
     gx0 = x0 - reach;
     gy0 = y0 - reach;
     gnx = static_cast<int>((x1 - x0 + 2 * reach) / kSurfaceBucket) + 1;
@@ -548,7 +653,15 @@ double AirportSurfaces::Clear(double x, double y, double feet, double shoreDista
                                far * kFeetPerUnit * (kKnownBeyond - kSurfaceSlope);
         // Where the public heights under the path fall away from the field, the ground falls
         // with them.
-        const double path = std::min(std::max(ceiling, std::min(known, steeper)), FallOf(e, x, y));
+        double path = std::min(std::max(ceiling, std::min(known, steeper)), FallOf(e, x, y));
+        if (e.holder >= 0) {
+            // A higher field's floor holds here: whole over its mile and a half, less and less
+            // over a mile beyond.
+            const End& h = ends[static_cast<std::size_t>(e.holder)];
+            const double beyond = FromCentre(h, x, y) - kFloorLeast;
+            const double whole = beyond <= 0.0 ? 1.0 : 1.0 - Smooth(beyond / kLiftFade);
+            if (whole > 0.0) path += (std::max(path, h.feet) - path) * whole;
+        }
         feet = std::min(feet, std::max(path, summit));
     }
     return feet;
