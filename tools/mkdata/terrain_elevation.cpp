@@ -498,6 +498,7 @@ double SummitSet::Ground(double x, double y) const {
     double gully = -1.0;  // found once, where a summit or a crest reaches
     for (const std::uint32_t i : bucket->summits) {
         const Summit& s = summits[i];
+        if (s.feet <= best) continue;  // its ground stands no higher than its top
         const double dx = x - s.at.x, dy = y - s.at.y;
         if (std::fabs(dx) > reach[i] || std::fabs(dy) > reach[i]) continue;
         if (gully < 0.0) gully = Gully(x, y);
@@ -505,6 +506,7 @@ double SummitSet::Ground(double x, double y) const {
     }
     for (const std::uint32_t i : bucket->crests) {
         const Crest& c = crests[i];
+        if (std::max(c.fromFeet, c.toFeet) <= best) continue;
         const double r = crestReach[i];
         if (x < std::min(c.from.x, c.to.x) - r || x > std::max(c.from.x, c.to.x) + r ||
             y < std::min(c.from.y, c.to.y) - r || y > std::max(c.from.y, c.to.y) + r) {
