@@ -422,7 +422,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                              y1 + reach);
     std::vector<std::vector<Vec2>> yielding(airports.size());
     for (std::size_t b = 0; b < airports.size(); ++b)
-        if (holders[b] >= 0) yielding[static_cast<std::size_t>(holders[b])].push_back(airports[b].at);
+        if (holders[b] >= 0)
+            yielding[static_cast<std::size_t>(holders[b])].push_back(airports[b].at);
     std::vector<int> floorOf(airports.size(), -1);
     std::vector<std::pair<std::size_t, std::size_t>> held;  // approach end, airport holding it
     for (std::size_t ai = 0; ai < airports.size(); ++ai) {
