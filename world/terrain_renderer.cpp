@@ -862,17 +862,19 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
     }
     bool drew = false;
-    // A cell whose nearest corner lies farther beyond the border before its corners' level than
-    // twice its size (whatever the heights of the points finer neighbours put on its sides): no
-    // side of its triangles passes into a nearer level, and one whose corners share a level is
-    // drawn in it whole, without the halving's tests.
-    bool plain = false;
+    // No point of the cell lies nearer than its nearest corner less twice its size (whatever
+    // the heights of the points finer neighbours put on its sides), so no side of its triangles
+    // passes nearer than the level there, `plainTop`: a triangle whose corners share a level no
+    // farther than that is drawn in it whole, without the halving's tests. A triangle whose
+    // corners share a farther level may pass into a nearer one between them, and the triangle
+    // across that side halves it there: this one must too, or the two would meet at a point off
+    // its straight side. Without haze every triangle goes the halving's way, which draws it whole.
+    int plainTop = -1;
     if (haze.levels != 0) {
-        const int level = std::min({c[0]->haze, c[1]->haze, c[2]->haze, c[3]->haze});
         const float nearest =
             std::min({c[0]->distance, c[1]->distance, c[2]->distance, c[3]->distance});
-        plain = level == 0 || nearest - 2.0f * static_cast<float>(size) >
-                                  haze.radius[static_cast<std::size_t>(level) - 1];
+        const double reach = static_cast<double>(nearest) - 2.0 * static_cast<double>(size);
+        plainTop = reach > 0.0 ? HazeLevelOfSquared(reach * reach) : 0;
     }
     // Whether a triangle faces the eye: by its screen winding, counter-clockwise round the ground
     // seen from above being counter-clockwise on the screen too when it faces the eye (a
@@ -926,7 +928,7 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                                  &vs[static_cast<std::size_t>(a)]};
         drew = true;
         const int level = corners[0]->haze;
-        if (!plain || corners[1]->haze != level || corners[2]->haze != level) {
+        if (level > plainTop || corners[1]->haze != level || corners[2]->haze != level) {
             DrawHazedTriangle(corners, r.material, texture);
         } else if (level <= haze.levels) {
             palette->shadeLevel = level;
