@@ -54,6 +54,19 @@ int RoundedLevel(float v, int levels) {
     return static_cast<int>(x < top ? x : top);  // not negative: the truncation is the floor
 }
 
+// The nearest whole number to x, halves away from zero, as std::llround makes it, without the
+// library's call (the truncation and the remainder are exact below 2^52).
+std::int64_t RoundHalfAway(double x) {
+    const auto whole = static_cast<std::int64_t>(x);
+    const double rest = x - static_cast<double>(whole);
+    return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
+}
+
+// Whether a vertex comes before another in the order a side's cuts are worked out from.
+bool Before(const TerrainVertex& a, const TerrainVertex& b) {
+    return a.gx < b.gx || (a.gx == b.gx && a.gy < b.gy);
+}
+
 // The terrain's screen points are in 1 / 256 pixel: a point where a haze border crosses a side
 // lies on the side's very line, and the rasterizer cuts every polygon at the screen's edges to
 // the same precision, so that neighbours meet pixel for pixel there too.
@@ -69,8 +82,8 @@ gfx::GFXScreenPoint ScreenOf(const ts::Vector3F& e, double cx, double cy, float 
     const double k = kSubPixelScale / static_cast<double>(cameraScale);
     const double inverse = 1.0 / static_cast<double>(e.y);
     gfx::GFXScreenPoint p;
-    p.x = static_cast<std::int32_t>(std::llround((e.x * inverse + cx) * k));
-    p.y = static_cast<std::int32_t>(std::llround((cy - e.z * inverse) * k));
+    p.x = static_cast<std::int32_t>(RoundHalfAway((e.x * inverse + cx) * k));
+    p.y = static_cast<std::int32_t>(RoundHalfAway((cy - e.z * inverse) * k));
     p.z = ts::FloatToInt(e.y);
     p.w = 1.0f / e.y;
     return p;
@@ -385,6 +398,9 @@ TerrainRenderer::TerrainRenderer() {
     ordered.reserve(64);
     polygon.reserve(64);
     edge.reserve(64);
+    sideTable.Resize(kTableBits - 2);
+    sideCuts.reserve(8192);
+    sideCutPoints.reserve(16384);
 }
 
 void TerrainRenderer::Reset(TerrainViewArea& a, TerrainRenderItemSorter& s) {
@@ -744,6 +760,7 @@ int TerrainRenderer::Draw() {
         return 0;
     camera->SetTransform(ts::Transform3F{});
     faceKind.valid = false;  // materials and the texture switch may have changed since
+    PrepareHaze();
     gfx::GFXPalette* palette = target->surface->palette;
     const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
     // The cells in sub-pixels, their items as they expect.
@@ -845,6 +862,20 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
     }
     bool drew = false;
+    // No point of the cell lies nearer than its nearest corner less twice its size (whatever
+    // the heights of the points finer neighbours put on its sides), so no side of its triangles
+    // passes nearer than the level there, `plainTop`: a triangle whose corners share a level no
+    // farther than that is drawn in it whole, without the halving's tests. A triangle whose
+    // corners share a farther level may pass into a nearer one between them, and the triangle
+    // across that side halves it there: this one must too, or the two would meet at a point off
+    // its straight side. Without haze every triangle goes the halving's way, which draws it whole.
+    int plainTop = -1;
+    if (haze.levels != 0) {
+        const float nearest =
+            std::min({c[0]->distance, c[1]->distance, c[2]->distance, c[3]->distance});
+        const double reach = static_cast<double>(nearest) - 2.0 * static_cast<double>(size);
+        plainTop = reach > 0.0 ? HazeLevelOfSquared(reach * reach) : 0;
+    }
     // Whether a triangle faces the eye: by its screen winding, counter-clockwise round the ground
     // seen from above being counter-clockwise on the screen too when it faces the eye (a
     // negative cross product of two screen edges), as the rasterizer itself tells a face from a
@@ -895,8 +926,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const TerrainVertex* const corners[3] = {&vs[static_cast<std::size_t>(e)],
                                                  &vs[static_cast<std::size_t>(b)],
                                                  &vs[static_cast<std::size_t>(a)]};
-        DrawHazedTriangle(corners, r.material, texture);
         drew = true;
+        const int level = corners[0]->haze;
+        if (level > plainTop || corners[1]->haze != level || corners[2]->haze != level) {
+            DrawHazedTriangle(corners, r.material, texture);
+        } else if (level <= haze.levels) {
+            palette->shadeLevel = level;
+            DrawPolygon(corners, 3, r.material, texture);
+        }
     };
     for (const auto& t : tris) {
         // The points finer neighbours put on the triangle's two edges along the square's sides
@@ -941,14 +978,45 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     if (palette != nullptr) palette->shadeLevel = cellHaze;
 }
 
+void TerrainRenderer::PrepareHaze() {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
+    haze.levels = ts::theCurrentCamera != nullptr ? std::min(levels, kMostHazeLevels) : 0;
+    sideTable.Clear();
+    sideCuts.clear();
+    sideCutPoints.clear();
+    if (haze.levels == 0) return;
+    // Level n covers n - 0.5 .. n + 0.5 of the continuous level (the distance less the haze's
+    // near distance, times levels per unit); the border after level n lies at n + 0.5, the
+    // range after the last level.
+    haze.perUnit = static_cast<float>(haze.levels) * area->hazeScale / 65536.0f;
+    for (int n = 0; n <= haze.levels; ++n) {
+        const double g = n < haze.levels ? n + 0.5 : static_cast<double>(haze.levels);
+        const double r = g / haze.perUnit + area->hazeNear;
+        haze.radius[static_cast<std::size_t>(n)] = r;
+        haze.squared[static_cast<std::size_t>(n)] = r * r;
+    }
+    for (TerrainVertex& v : sorter->vertices)
+        v.haze = static_cast<std::uint8_t>(HazeLevel(v.distance));
+}
+
+int TerrainRenderer::HazeLevel(float distance) const {
+    const float g = (distance - static_cast<float>(area->hazeNear)) * haze.perUnit;
+    return g > static_cast<float>(haze.levels) ? haze.levels + 1 : RoundedLevel(g, haze.levels);
+}
+
+int TerrainRenderer::HazeLevelOfSquared(double squared) const {
+    int n = 0;
+    while (n <= haze.levels && squared >= haze.squared[static_cast<std::size_t>(n)])
+        ++n;
+    return n;
+}
+
 void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
                                         const TerrainMaterial* material,
                                         const TextureOrigin& texture, int depth) {
-    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
-    if (levels == 0 || camera == nullptr) {
-        DrawHazedPiece(corners, material, texture);
+    if (haze.levels == 0) {
+        DrawPolygon(corners, 3, material, texture);
         return;
     }
     // A haze border cuts a triangle along a straight line between the points where it crosses
@@ -956,42 +1024,54 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     // line would stand well inside the circle, and the borders would run as straight diagonals
     // over open water. A side that crosses a border and is long beside its distance from the
     // eye is halved, the triangle drawn as the pieces between the halves, until the lines
-    // follow the circles. Whether a side is halved depends on the side alone, so the triangle
-    // across it halves it too, at the very same point.
-    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
-    auto hazeLevel = [&](double distance) {
-        const auto g = static_cast<float>((distance - area->hazeNear) * perUnit);
-        return g > static_cast<float>(levels) ? levels + 1 : RoundedLevel(g, levels);
-    };
-    // A side is halved where its ends, or its point nearest the eye, lie in different levels:
-    // a side passing the eye at its middle may reach a nearer level there than at either end.
-    auto halved = [&](const TerrainVertex& a, const TerrainVertex& b) {
-        if (depth >= kMostHalvings) return false;
-        const double ex = a.gx - static_cast<double>(area->eye[0]);
-        const double ey = a.gy - static_cast<double>(area->eye[1]);
-        const double ez = static_cast<double>(a.height) - area->eye[2];
-        const double dx = static_cast<double>(b.gx) - a.gx, dy = static_cast<double>(b.gy) - a.gy;
-        const double dz = static_cast<double>(b.height) - a.height;
+    // follow the circles. Whether a side is halved depends on the side alone, taken from its
+    // lesser end whichever triangle asks, so the triangle across it halves it too, at the very
+    // same point. Distances are compared squared.
+    auto halved = [&](const TerrainVertex* a, const TerrainVertex* b) {
+        // Both ends in the first level: no border crosses the side, nearer or farther.
+        if (depth >= kMostHalvings || (a->haze == 0 && b->haze == 0)) return false;
+        if (Before(*b, *a)) std::swap(a, b);
+        const double dx = static_cast<double>(b->gx) - a->gx, dy = static_cast<double>(b->gy) - a->gy;
+        const double dz = static_cast<double>(b->height) - a->height;
         const double squared = dx * dx + dy * dy + dz * dz;
         if (squared <= 256.0 * 256.0) return false;
-        const double t = std::clamp(-(ex * dx + ey * dy + ez * dz) / squared, 0.0, 1.0);
-        const double nearest =
-            std::sqrt((ex + t * dx) * (ex + t * dx) + (ey + t * dy) * (ey + t * dy) +
-                      (ez + t * dz) * (ez + t * dz));
-        const int level = hazeLevel(nearest);
-        if (level == hazeLevel(a.distance) && level == hazeLevel(b.distance)) return false;
-        return std::sqrt(squared) > 0.25 * nearest;
+        if (a->haze == b->haze) {
+            // Ends in one level: only a side long enough to reach the border before it from
+            // its end can pass nearer.
+            const double reach = a->distance - haze.radius[static_cast<std::size_t>(a->haze) - 1];
+            if (squared < reach * reach) return false;
+        }
+        const double ex = a->gx - static_cast<double>(area->eye[0]);
+        const double ey = a->gy - static_cast<double>(area->eye[1]);
+        const double ez = static_cast<double>(a->height) - area->eye[2];
+        // The side's point nearest the eye: a side passing the eye at its middle may reach a
+        // nearer level there than at either end.
+        const double along = ex * dx + ey * dy + ez * dz;
+        const double fromA = ex * ex + ey * ey + ez * ez;
+        int level = std::min(a->haze, b->haze);
+        double nearest = 0.0;
+        if (along >= 0.0) {
+            nearest = fromA;
+        } else if (-along >= squared) {
+            nearest = fromA + 2.0 * along + squared;
+        } else {
+            nearest = fromA - along * along / squared;
+            level = std::min(level, HazeLevelOfSquared(nearest));
+        }
+        if (level == a->haze && level == b->haze) return false;
+        return squared > 0.0625 * nearest;  // longer than a quarter of its nearest distance
     };
     bool split[3];
     int splits = 0;
     for (int k = 0; k < 3; ++k) {
-        split[k] = halved(*corners[k], *corners[(k + 1) % 3]);
+        split[k] = halved(corners[k], corners[(k + 1) % 3]);
         splits += split[k] ? 1 : 0;
     }
     if (splits == 0) {
         DrawHazedPiece(corners, material, texture);
         return;
     }
+    ts::TSCamera* camera = ts::theCurrentCamera;
     const float nearY = camera->GetNear();
     const float subPixel = camera->GetSubPixelScale();
     const double cx = camera->GetCentreX(), cy = camera->GetCentreY();
@@ -1009,7 +1089,14 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         const double ex = (static_cast<double>(a.gx) + b.gx) * 0.5 - area->eye[0];
         const double ey = (static_cast<double>(a.gy) + b.gy) * 0.5 - area->eye[1];
         const double ez = static_cast<double>(m.height) - area->eye[2];
-        m.distance = static_cast<float>(std::sqrt(ex * ex + ey * ey + ez * ez));
+        // The middle's distance from its squared value by Newton's steps from the ends' mean,
+        // which is never nearer (the distance is convex along the side).
+        const double s = ex * ex + ey * ey + ez * ez;
+        double r = std::max(0.5 * (static_cast<double>(a.distance) + b.distance), 1.0);
+        for (int i = 0; i < 4; ++i)
+            r = 0.5 * (r + s / r);
+        m.distance = static_cast<float>(r);
+        m.haze = static_cast<std::uint8_t>(HazeLevel(m.distance));
         m.colour =
             gfx::GFXColourTriple{(a.colour.r + b.colour.r) / 2, (a.colour.g + b.colour.g) / 2,
                                  (a.colour.b + b.colour.b) / 2};
@@ -1060,192 +1147,204 @@ void TerrainRenderer::DrawHazedPiece(const TerrainVertex* const corners[3],
                                      const TerrainMaterial* material,
                                      const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
-    // The haze level as a continuous value along the distance: level n covers n - 0.5 .. n + 0.5.
-    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
-    float g[3];
-    float lowest = 1e30f, highest = -1e30f;
-    for (int k = 0; k < 3; ++k) {
-        g[k] = (corners[k]->distance - static_cast<float>(area->hazeNear)) * perUnit;
-        lowest = std::min(lowest, g[k]);
-        highest = std::max(highest, g[k]);
-    }
-    // The ground ends at the range, where the haze reaches its last level (g = levels): what
-    // lies beyond is cut off along the same kind of border, so that the far edge runs round
-    // the eye instead of along the ragged outline of the cells that reach past it, whose
-    // farther parts would stand on the sky above a line of it.
-    const bool beyond = levels != 0 && highest > static_cast<float>(levels);
-    if (levels != 0 && lowest >= static_cast<float>(levels)) return;
-    const int first = RoundedLevel(lowest, levels), last = RoundedLevel(highest, levels);
-    if (levels == 0 || camera == nullptr || (first == last && !beyond)) {
-        if (palette != nullptr && levels != 0) palette->shadeLevel = first;
+    const int h0 = corners[0]->haze, h1 = corners[1]->haze, h2 = corners[2]->haze;
+    const int first = std::min({h0, h1, h2}), top = std::max({h0, h1, h2});
+    // Beyond the range (the level after the last) nothing is drawn: the ground ends at the
+    // range along a border of the same kind, so that the far edge runs round the eye instead
+    // of along the ragged outline of the cells that reach past it, whose farther parts would
+    // stand on the sky above a line of it.
+    if (first > haze.levels) return;
+    if (first == top) {
+        palette->shadeLevel = first;
         DrawPolygon(corners, 3, material, texture);
         return;
     }
-    if (last - first >= kMostBorders) {  // a palette of more levels than the pieces have room for
-        palette->shadeLevel = RoundedLevel((g[0] + g[1] + g[2]) / 3.0f, levels);
+    if (top - first >= kMostBorders) {  // a palette of more levels than the pieces have room for
+        palette->shadeLevel = std::min(haze.levels, (h0 + h1 + h2 + 1) / 3);
         DrawPolygon(corners, 3, material, texture);
         return;
     }
-    DrawHazeLevels(corners, g, first, last, beyond, material, texture);
+    DrawHazeLevels(corners, first, top, material, texture);
 }
 
-void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3],
-                                     int first, int last, bool beyond,
-                                     const TerrainMaterial* material,
-                                     const TextureOrigin& texture) {
-    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+const TerrainRenderer::SideCuts& TerrainRenderer::CutSide(const TerrainVertex& a,
+                                                          const TerrainVertex& b) {
+    // A side is cut once a frame, from its lesser end, and the cuts kept for the triangle
+    // across it. The key mixes both ends' grid positions; the record holds them whole.
+    const auto ua = static_cast<std::uint64_t>(static_cast<std::uint32_t>(a.gx)) << 32 |
+                    static_cast<std::uint32_t>(a.gy);
+    const auto ub = static_cast<std::uint64_t>(static_cast<std::uint32_t>(b.gx)) << 32 |
+                    static_cast<std::uint32_t>(b.gy);
+    const std::uint64_t key = (ua * 0x9E3779B97F4A7C15ull) ^ (ub + 0x632BE59BD9B4E019ull) ^
+                              ((ub >> 29) * 0xC2B2AE3D27D4EB4Full);
+    std::int32_t existing = -1;
+    const bool fresh = sideCuts.size() < sideCuts.capacity() &&
+                       sideTable.Put(key, static_cast<std::int32_t>(sideCuts.size()), &existing);
+    if (!fresh && existing >= 0) {
+        const SideCuts& s = sideCuts[static_cast<std::size_t>(existing)];
+        if (s.ax == a.gx && s.ay == a.gy && s.bx == b.gx && s.by == b.gy) return s;
+    }
+    // New, or not kept (a full table, or another side under the same key): cut here, and kept
+    // in the scratch record when not filed.
+    SideCuts made;
+    made.ax = a.gx;
+    made.ay = a.gy;
+    made.bx = b.gx;
+    made.by = b.gy;
+    made.first = static_cast<std::int32_t>(sideCutPoints.size());
+    const int lo = std::min(a.haze, b.haze), hi = std::max(a.haze, b.haze);
+    made.count = hi - lo;
+    made.firstBorder = a.haze <= b.haze ? lo : hi - 1;
+    made.step = a.haze <= b.haze ? 1 : -1;
     ts::TSCamera* camera = ts::theCurrentCamera;
-    const int levels = (1 << palette->shadeBits) - 1;
-    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
-    // The point where a side crosses a level's border, worked out from the side's ends in one
-    // order whichever triangle asks, so that the neighbour across the side cuts it at the very
-    // same point. On the screen it lies on the line between the ends' points (to the sub-pixel
-    // the division truncates to), so that the pieces along the side meet the neighbour's
-    // pieces, or its whole triangle, pixel for pixel.
-    auto cut = [&](int i, int j, float border, TerrainVertex* out) {
-        const TerrainVertex* a = corners[i];
-        const TerrainVertex* b = corners[j];
-        float ga = g[i], gb = g[j];
-        if (a->gx > b->gx || (a->gx == b->gx && a->gy > b->gy)) {
-            std::swap(a, b);
-            std::swap(ga, gb);
-        }
+    const double ex = a.gx - static_cast<double>(area->eye[0]);
+    const double ey = a.gy - static_cast<double>(area->eye[1]);
+    const double ez = a.height - static_cast<double>(area->eye[2]);
+    const double dx = static_cast<double>(b.gx) - a.gx;
+    const double dy = static_cast<double>(b.gy) - a.gy;
+    const double dz = static_cast<double>(b.height) - a.height;
+    const double qa = dx * dx + dy * dy + dz * dz;
+    const double qb = ex * dx + ey * dy + ez * dz;
+    const double fromA = ex * ex + ey * ey + ez * ez;
+    const bool onScreen = a.behind == 0 && b.behind == 0 && a.wide == 0 && b.wide == 0;
+    for (int c = 0; c < made.count; ++c) {
+        const auto border = static_cast<std::size_t>(made.firstBorder + c * made.step);
         // Where the side reaches the border's distance from the eye, worked out in space: the
         // distance does not change evenly along a side, and a cut at the even share would fall
         // short of the border's circle round the eye by more the longer the side, so that the
-        // borders of large and small triangles beside each other would not meet.
-        float t = (border - ga) / (gb - ga);
-        {
-            const double radius = static_cast<double>(border) / perUnit + area->hazeNear;
-            const double ex = a->gx - static_cast<double>(area->eye[0]);
-            const double ey = a->gy - static_cast<double>(area->eye[1]);
-            const double ez = a->height - static_cast<double>(area->eye[2]);
-            const double dx = static_cast<double>(b->gx) - a->gx;
-            const double dy = static_cast<double>(b->gy) - a->gy;
-            const double dz = static_cast<double>(b->height) - a->height;
-            const double qa = dx * dx + dy * dy + dz * dz;
-            const double qb = ex * dx + ey * dy + ez * dz;
-            const double qc = ex * ex + ey * ey + ez * ez - radius * radius;
-            const double root = qb * qb - qa * qc;
-            if (qa > 0.0 && root >= 0.0) {
-                // The crossing of the sphere on the way from the nearer end to the farther.
-                const double sign = gb >= ga ? 1.0 : -1.0;
-                t = static_cast<float>(std::clamp((-qb + sign * std::sqrt(root)) / qa, 0.0, 1.0));
-            }
+        // borders of large and small triangles beside each other would not meet. Newton's steps
+        // on the squared distance along the side, from the even share of the distance.
+        const double da = a.distance, db = b.distance;
+        double t = db != da ? (haze.radius[border] - da) / (db - da) : 0.5;
+        t = std::clamp(t, 0.0, 1.0);
+        const double qc = fromA - haze.squared[border];
+        for (int i = 0; i < 4; ++i) {
+            const double slope = 2.0 * (qa * t + qb);
+            if (slope == 0.0) break;
+            const double next = std::clamp(t - ((qa * t + 2.0 * qb) * t + qc) / slope, 0.0, 1.0);
+            if (next == t) break;
+            t = next;
         }
-        *out = *a;
-        if (a->behind == 0 && b->behind == 0 && a->wide == 0 && b->wide == 0) {
+        CutPoint p;
+        if (onScreen) {
             // The fraction of the way across the screen (the depth weighs the way in space),
-            // taken to a whole number of 65,536ths, and the way in space back from it.
+            // taken to a whole number of 65,536ths, and the way in space back from it, so that
+            // on the screen the point lies on the line between the ends' points (to the
+            // sub-pixel the division truncates to) and the pieces along the side meet the
+            // neighbour's pieces, or its whole triangle, pixel for pixel.
             constexpr std::int64_t kSteps = std::int64_t{1} << 16;
-            const float ya = a->eye.y, yb = b->eye.y;
-            const float across = t * yb / (ya + t * (yb - ya));
+            const float ya = a.eye.y, yb = b.eye.y;
+            const auto tf = static_cast<float>(t);
+            const float across = tf * yb / (ya + tf * (yb - ya));
             const std::int64_t k = std::clamp<std::int64_t>(
-                std::llround(across * static_cast<double>(kSteps)), 0, kSteps);
+                RoundHalfAway(across * static_cast<double>(kSteps)), 0, kSteps);
             const float s = static_cast<float>(k) / static_cast<float>(kSteps);
-            t = s * ya / (yb - s * (yb - ya));
+            p.t = s * ya / (yb - s * (yb - ya));
             const auto step = [&](std::int32_t from, std::int32_t to) {
                 return static_cast<std::int32_t>(from + k * (static_cast<std::int64_t>(to) - from) /
                                                             kSteps);
             };
-            out->screen.x = step(a->screen.x, b->screen.x);
-            out->screen.y = step(a->screen.y, b->screen.y);
-            out->eye = a->eye + (b->eye - a->eye) * t;
-            out->screen.z = ts::FloatToInt(out->eye.y);
-            out->screen.w = 1.0f / out->eye.y;
-            out->behind = 0;
+            p.screen.x = step(a.screen.x, b.screen.x);
+            p.screen.y = step(a.screen.y, b.screen.y);
+            p.eye = a.eye + (b.eye - a.eye) * p.t;
+            p.screen.z = ts::FloatToInt(p.eye.y);
+            p.screen.w = 1.0f / p.eye.y;
         } else {
             // An end behind the near plane or beyond the guard band has no pixel: the point is
             // projected, and a piece that reaches past those planes is cut there anyway.
-            const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
-                                 static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
-                                 a->height + (b->height - a->height) * t};
+            p.t = static_cast<float>(t);
+            const ts::Vector3F w{static_cast<float>(a.gx) + static_cast<float>(b.gx - a.gx) * p.t,
+                                 static_cast<float>(a.gy) + static_cast<float>(b.gy - a.gy) * p.t,
+                                 a.height + (b.height - a.height) * p.t};
             std::uint32_t flag = 0, any = 0;
-            camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
+            camera->WorldToScreenPoints(1, &w, &p.eye, &p.screen, sizeof(ts::Vector3F),
                                         sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
                                         &any);
-            out->behind = static_cast<std::uint8_t>(flag & 1);
+            p.behind = static_cast<std::uint8_t>(flag & 1);
             const float subPixel = camera->GetSubPixelScale();
-            out->wide = static_cast<std::uint8_t>(
-                out->behind == 0 && BeyondGuard(out->eye, kGuardPixels * subPixel) ? 1 : 0);
-            if (out->behind == 0 && out->wide == 0)
-                out->screen =
-                    ScreenOf(out->eye, camera->GetCentreX(), camera->GetCentreY(), subPixel);
+            p.wide = static_cast<std::uint8_t>(
+                p.behind == 0 && BeyondGuard(p.eye, kGuardPixels * subPixel) ? 1 : 0);
+            if (p.behind == 0 && p.wide == 0)
+                p.screen = ScreenOf(p.eye, camera->GetCentreX(), camera->GetCentreY(), subPixel);
         }
-        out->gx = static_cast<std::int32_t>(
-            std::lround(static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t));
-        out->gy = static_cast<std::int32_t>(
-            std::lround(static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t));
-        out->height = a->height + (b->height - a->height) * t;
-        out->distance = a->distance + (b->distance - a->distance) * t;
-        out->colour = gfx::GFXColourTriple{
-            static_cast<std::int32_t>(a->colour.r + (b->colour.r - a->colour.r) * t),
-            static_cast<std::int32_t>(a->colour.g + (b->colour.g - a->colour.g) * t),
-            static_cast<std::int32_t>(a->colour.b + (b->colour.b - a->colour.b) * t)};
-    };
-    // The borders, nearest first: between levels n and n + 1 at n + 0.5, and the range. Piece
-    // k lies between borders k - 1 and k and is drawn in level first + k; beyond the range
-    // nothing is drawn.
-    std::array<float, kMostBorders> borders{};
-    int count = 0;
-    for (int n = first; n < last; ++n)
-        borders[static_cast<std::size_t>(count++)] = static_cast<float>(n) + 0.5f;
-    if (beyond) borders[static_cast<std::size_t>(count++)] = static_cast<float>(levels);
-    const int pieces = last - first + 1;
-    // Every side's crossings of the borders, in order from its start.
-    struct Side {
-        int from = 0;   // index into cutPoints
-        int count = 0;  // crossings
-        int firstBorder = 0;
-        int step = 1;  // +1 when the side runs toward the farther borders
-    };
-    Side sides[3];
+        sideCutPoints.push_back(p);
+    }
+    if (fresh) {
+        sideCuts.push_back(made);
+        return sideCuts.back();
+    }
+    scratchSide = made;
+    return scratchSide;
+}
+
+void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], int first, int top,
+                                     const TerrainMaterial* material,
+                                     const TextureOrigin& texture) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    // Every side's crossings of the borders, in order from its start: the side's cuts, made
+    // from its lesser end, read forward or back.
+    int sideFirst[3] = {0, 0, 0}, sideCount[3] = {0, 0, 0};
+    int sideBorder[3] = {0, 0, 0}, sideStep[3] = {1, 1, 1};
     int made = 0;
     for (int i = 0; i < 3; ++i) {
-        const int j = (i + 1) % 3;
-        Side& side = sides[i];
-        side.from = made;
-        side.step = g[j] >= g[i] ? 1 : -1;
-        const float lo = std::min(g[i], g[j]), hi = std::max(g[i], g[j]);
-        // Borders strictly between the ends: a corner on a border is a corner of the pieces
-        // on both sides of it, not a crossing.
-        int k0 = 0, k1 = count - 1;
-        while (k0 <= k1 && borders[static_cast<std::size_t>(k0)] <= lo)
-            ++k0;
-        while (k1 >= k0 && borders[static_cast<std::size_t>(k1)] >= hi)
-            --k1;
-        if (k0 > k1) continue;
-        side.count = k1 - k0 + 1;
-        side.firstBorder = side.step > 0 ? k0 : k1;
-        for (int k = 0; k < side.count; ++k)
-            cut(i, j, borders[static_cast<std::size_t>(side.firstBorder + k * side.step)],
-                &cutPoints[static_cast<std::size_t>(made++)]);
+        const TerrainVertex* a = corners[i];
+        const TerrainVertex* b = corners[(i + 1) % 3];
+        if (a->haze == b->haze) continue;
+        const bool reversed = Before(*b, *a);
+        const SideCuts& s = reversed ? CutSide(*b, *a) : CutSide(*a, *b);
+        // A cut point of this triangle's own: its grid position, height, distance and light
+        // from its own ends (a grid point's vertices of two levels share height and distance,
+        // not light).
+        const TerrainVertex* from = reversed ? b : a;
+        const TerrainVertex* to = reversed ? a : b;
+        for (int c = 0; c < s.count; ++c) {
+            const CutPoint& p = sideCutPoints[static_cast<std::size_t>(s.first + c)];
+            const int at = reversed ? made + s.count - 1 - c : made + c;
+            TerrainVertex& out = cutPoints[static_cast<std::size_t>(at)];
+            const float t = p.t;
+            out.gx = static_cast<std::int32_t>(RoundHalfAway(
+                static_cast<float>(from->gx) + static_cast<float>(to->gx - from->gx) * t));
+            out.gy = static_cast<std::int32_t>(RoundHalfAway(
+                static_cast<float>(from->gy) + static_cast<float>(to->gy - from->gy) * t));
+            out.height = from->height + (to->height - from->height) * t;
+            out.distance = from->distance + (to->distance - from->distance) * t;
+            out.level = from->level;
+            out.colour = gfx::GFXColourTriple{
+                static_cast<std::int32_t>(from->colour.r + (to->colour.r - from->colour.r) * t),
+                static_cast<std::int32_t>(from->colour.g + (to->colour.g - from->colour.g) * t),
+                static_cast<std::int32_t>(from->colour.b + (to->colour.b - from->colour.b) * t)};
+            out.eye = p.eye;
+            out.screen = p.screen;
+            out.behind = p.behind;
+            out.wide = p.wide;
+            out.outcode = 0;
+        }
+        // Kept by value: a later side's record may be the scratch one.
+        sideFirst[i] = made;
+        sideCount[i] = s.count;
+        sideBorder[i] = reversed ? s.firstBorder + (s.count - 1) * s.step : s.firstBorder;
+        sideStep[i] = reversed ? -s.step : s.step;
+        made += s.count;
     }
-    // The pieces, sharing their borders and the points on the triangle's sides with each other
-    // and with the neighbours across those sides: together they cover the triangle's pixels
-    // once, each in its own level.
+    // The pieces, one a level (the border after level n is border n), sharing their borders
+    // and the points on the triangle's sides with each other and with the neighbours across
+    // those sides: together they cover the triangle's pixels once, each in its own level.
+    const int last = std::min(top, haze.levels);
     std::array<const TerrainVertex*, kMostPiecePoints> piece{};
-    for (int k = 0; k < pieces; ++k) {
-        auto inside = [&](float v) {
-            return (k == 0 || v >= borders[static_cast<std::size_t>(k) - 1]) &&
-                   (k == count || v <= borders[static_cast<std::size_t>(k)]);
-        };
+    for (int level = first; level <= last; ++level) {
         int points = 0;
         for (int i = 0; i < 3; ++i) {
-            if (inside(g[i])) piece[static_cast<std::size_t>(points++)] = corners[i];
+            if (corners[i]->haze == level) piece[static_cast<std::size_t>(points++)] = corners[i];
             // The side's crossings of this piece's two borders.
-            const Side& side = sides[i];
-            for (int c = 0; c < side.count; ++c) {
-                const int border = side.firstBorder + c * side.step;
-                if (border == k - 1 || border == k)
+            for (int c = 0; c < sideCount[i]; ++c) {
+                const int border = sideBorder[i] + c * sideStep[i];
+                if (border == level - 1 || border == level)
                     piece[static_cast<std::size_t>(points++)] =
-                        &cutPoints[static_cast<std::size_t>(side.from + c)];
+                        &cutPoints[static_cast<std::size_t>(sideFirst[i] + c)];
             }
         }
         if (points < 3) continue;
-        palette->shadeLevel = first + k;
+        palette->shadeLevel = level;
         DrawPolygon(piece.data(), points, material, texture);
     }
 }

@@ -117,6 +117,7 @@ struct alignas(64) TerrainVertex {
     std::uint8_t behind = 0;   // nearer than the near plane
     std::uint8_t wide = 0;     // in front, but beyond the guard band round the screen
     std::uint8_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
+    std::uint8_t haze = 0;     // the haze level at its distance; the last level + 1 beyond range
 };
 static_assert(sizeof(TerrainVertex) == 64);
 
@@ -276,6 +277,12 @@ private:
         float x = 0.0f;
         float y = 0.0f;
     };
+    // The frame's haze: its levels (0: none), the borders' distances and their squares, and
+    // every vertex's level; the cuts of the last frame forgotten.
+    void PrepareHaze();
+    [[nodiscard]] int HazeLevel(float distance) const;
+    // The level at a squared distance, by the borders' squares.
+    [[nodiscard]] int HazeLevelOfSquared(double squared) const;
     // A triangle cut along the lines where the haze changes level, each piece drawn in its own
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
     // Large triangles are first halved along their sides where those cross a border, so that
@@ -286,14 +293,32 @@ private:
     void DrawHazedPiece(const TerrainVertex* const corners[3], const TerrainMaterial* material,
                         const TextureOrigin& texture);
     static constexpr int kMostHalvings = 8;
-    // The pieces of a triangle over haze levels first to last, one a level, without what lies
-    // beyond the range when it reaches past it (`beyond`); g holds its corners' continuous
-    // haze levels. Each border between two levels, and the range, is cut once
-    // on each side, at a point the neighbour across that side cuts too, and the pieces meet
-    // only along their borders, so every pixel is drawn once and in its own level.
-    void DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3], int first,
-                        int last, bool beyond, const TerrainMaterial* material,
-                        const TextureOrigin& texture);
+    // Where a side crosses the haze borders, worked out once a frame for the two triangles
+    // that share it: from its lesser end a (by grid x, then y) to b, `count` points from
+    // sideCutPoints[first], crossing borders firstBorder, firstBorder + step, ...
+    struct SideCuts {
+        std::int32_t ax = 0, ay = 0, bx = 0, by = 0;
+        std::int32_t first = 0;
+        int count = 0;
+        int firstBorder = 0;
+        int step = 1;
+    };
+    struct CutPoint {
+        float t = 0.0f;  // the share of the way from a to b
+        ts::Vector3F eye;
+        gfx::GFXScreenPoint screen;
+        std::uint8_t behind = 0;
+        std::uint8_t wide = 0;
+    };
+    // The side from a to b (a before b) cut at the borders between their levels.
+    const SideCuts& CutSide(const TerrainVertex& a, const TerrainVertex& b);
+    // The pieces of a triangle over haze levels first to top, one a level, without what lies
+    // beyond the range (level top past the last). Each border between two levels, and the
+    // range, is cut once on each side, at the point the neighbour across that side cuts too,
+    // and the pieces meet only along their borders, so every pixel is drawn once and in its
+    // own level.
+    void DrawHazeLevels(const TerrainVertex* const corners[3], int first, int top,
+                        const TerrainMaterial* material, const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
     // DrawPolygon for kCount corners (any number when 0).
@@ -324,6 +349,18 @@ private:
     static constexpr int kMostCuts = 3 * kMostBorders;
     static constexpr int kMostPiecePoints = 3 + 2 * 3;  // a piece has at most two points a side
     std::array<TerrainVertex, kMostCuts> cutPoints{};
+    static constexpr int kMostHazeLevels = 255;
+    struct Haze {
+        int levels = 0;
+        float perUnit = 0.0f;
+        std::array<double, kMostHazeLevels + 1> radius{};
+        std::array<double, kMostHazeLevels + 1> squared{};
+    };
+    Haze haze;
+    TerrainKeyTable sideTable;
+    std::vector<SideCuts> sideCuts;
+    std::vector<CutPoint> sideCutPoints;
+    SideCuts scratchSide;
     std::vector<std::int32_t> polygon;
     std::vector<std::int32_t> edge;
     std::array<ts::Vector3F, 24> clipEye{};

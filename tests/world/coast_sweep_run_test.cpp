@@ -42,8 +42,9 @@ struct Place {
 };
 
 // Where the open sea showed the sky through it: off the Golden Gate, further out, off Santa
-// Monica and off Oregon.
-const Place kNamed[] = {{37.7, -122.9}, {37.6, -123.2}, {33.5, -118.8}, {44.5, -124.5}};
+// Monica, off Oregon, and off Charleston (where a large triangle drawn whole in one level met
+// its neighbour's halved side, at the border nearest the eye).
+const Place kNamed[] = {{37.7, -122.9}, {37.6, -123.2}, {33.5, -118.8}, {44.5, -124.5}, {32.5, -79.99}};
 
 // Open water of the five Great Lakes.
 const Place kLakes[] = {{47.5, -87.5}, {47.0, -89.5}, {46.8, -85.5}, {48.0, -88.5}, {47.0, -91.0},

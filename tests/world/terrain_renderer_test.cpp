@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <random>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
 #include "gfx/palette.h"
+#include "gfx/raster/span_state.h"
 #include "gfx/surface.h"
 #include "ts/light.h"
 #include "ts/light_set.h"
@@ -208,11 +210,11 @@ protected:
         WorldFixture::TearDown();
     }
 
-    // One frame from an eye at grid (0, 0, height) looking along a heading, pitched down.
-    void Frame(float heading, float heightUnits, float pitch = 0.0f) {
+    // One frame from an eye at grid (x, y, height) looking along a heading, pitched down.
+    void Frame(float heading, float heightUnits, float pitch = 0.0f, float x = 0.0f, float y = 0.0f) {
         ts::Transform3F eye;
         ts::Matrix3F::SetEulerAngles(ts::Vector3F{pitch, 0.0f, heading}, &eye.matrix);
-        eye.t = ts::Vector3F{0.0f, 0.0f, heightUnits};
+        eye.t = ts::Vector3F{x, y, heightUnits};
         ts::Transform3F worldToEye;
         ts::Transform3F::InvertRigid(eye, &worldToEye);
         camera->SetEyeTransform(worldToEye);
@@ -225,7 +227,7 @@ protected:
         camera->Activate();
         lights.Activate();
         camera->SetTransform(ts::Transform3F{});
-        const float at[3] = {0.0f, 0.0f, heightUnits};
+        const float at[3] = {x, y, heightUnits};
         const float angles[3] = {pitch, 0.0f, heading};
         manager->PrepareView(at, angles);
         manager->Render();
@@ -318,6 +320,51 @@ TEST_F(HillyTerrainScene, BordersBetweenLevelsOverHillsLeaveNoCracks) {
     // them at a rounded corner and open a dotted line beside an uncut neighbour.
     EXPECT_EQ(cracked, 0);
     EXPECT_EQ(crackPixels, 0);
+}
+
+// Flat ground of large cells (a level-7 cell is 65,536 units across) seen from 2,000 to 3,000 m
+// over the middle of one: a haze border crosses both triangles of a cell and the cells beside
+// it, and a side whose ends share a level passes into a nearer one between them. Each pixel
+// under the horizon is drawn once: a side cut or halved differently by its two triangles leaves
+// a pixel undrawn or drawn twice, at any eye over the cell, heading and pitch.
+class CoarseTerrainScene : public TerrainScene {
+protected:
+    world::TerrainTileModel Tile() const override {
+        return NestedTile([](int level, int, int, double) { return level > 7; },
+                          [](double, double) { return std::uint8_t{0}; });
+    }
+};
+
+TEST_F(CoarseTerrainScene, TrianglesAlongASideCutByTheHazeMeetPixelForPixel) {
+    std::mt19937 random(84);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    manager->SetTerrainRange(100);
+    int faulty = 0;
+    for (int i = 0; i < 150; ++i) {
+        const float heading = unit(random) * 6.2831853f, metres = 2000.0f + unit(random) * 1000.0f;
+        const float pitch = -0.02f - unit(random) * 0.2f;
+        const float x = 28000.0f + unit(random) * 9000.0f, y = 28000.0f + unit(random) * 9000.0f;
+        theSteering.pos[1] = static_cast<std::int32_t>(metres * 256.0f);
+        manager->ApplyRange();  // about 140,000 units: the haze's levels some 15,000 apart
+        const std::uint64_t before = gfx::theSpanState.pixelsWritten;
+        Frame(heading, metres / 0.392906f, pitch, x, y);
+        const auto written = static_cast<long>(gfx::theSpanState.pixelsWritten - before);
+        long drawn = 0, holes = 0;
+        for (int cx = 0; cx < 640; ++cx) {
+            bool ground = false;
+            for (int cy = 0; cy < 480; ++cy) {
+                const bool g = Pixel(cx, cy) != 0;
+                drawn += g ? 1 : 0;
+                holes += !g && ground ? 1 : 0;
+                ground |= g;
+            }
+        }
+        if ((holes != 0 || written != drawn || drawn == 0) && ++faulty <= 10)
+            ADD_FAILURE() << holes << " pixels undrawn, " << written - drawn << " drawn twice, from ("
+                          << x << ", " << y << "), " << metres << " m, heading " << heading
+                          << ", pitch " << pitch;
+    }
+    EXPECT_EQ(faulty, 0);
 }
 
 // A triangle over two haze levels is drawn as its nearer level over the whole of it, then its
