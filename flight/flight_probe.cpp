@@ -530,6 +530,8 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
     const bool spaced = holds > 1 && giveBackSpacingSeconds > kKeyHoldSeconds;
     const int holdRamp = static_cast<int>(kKeyHoldSeconds * perSecond);
     const int spacing = static_cast<int>(giveBackSpacingSeconds * perSecond);
+    const bool tapped = giveBackSpacingSeconds < 0.0;
+    const int tapEvery = std::max(1, static_cast<int>(-giveBackSpacingSeconds * perSecond));
     int pulled = -1;
     int off = -1;
     double knots = 0, pitch = 0;
@@ -542,9 +544,14 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
             s.fmElv = core::ClampToInt16(trim + pull * (i - pulled + 1) / ramp);
         // Once climbing, the pull given back as it was made.
         const int since = off < 0 || giveBackSeconds < 0 ? -1 : i - off - giveBack;
-        if (since >= 0 && since < ramp && !spaced)
+        if (since >= 0 && since < ramp && !spaced && !tapped)
             s.fmElv = core::ClampToInt16(trim + pull - back * (since + 1) / ramp);
-        if (since >= 0 && spaced) {
+        if (since >= 0 && tapped) {
+            // One press of Up (one step) every `-giveBackSpacingSeconds`.
+            const std::int64_t taps =
+                std::min<std::int64_t>(since / tapEvery + 1, static_cast<std::int64_t>(holds) * kKeyHoldSteps);
+            s.fmElv = core::ClampToInt16(trim + pull - taps * step);
+        } else if (since >= 0 && spaced) {
             // Each hold of Up its own ramp, `spacing` after the one before.
             std::int64_t given = 0;
             for (int k = 0; k < holds; ++k) {

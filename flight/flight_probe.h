@@ -98,8 +98,9 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
 // trimmed to `trim`; from `pullFromKnots` (indicated) the pilot holds the Down key `holds` times,
 // the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
 // when negative) holds the Up key as often to give the pull back: one hold after the other, or,
-// with `giveBackSpacingSeconds` longer than a hold, each that long after the one before (a pilot
-// easing the pull off as the speed builds). The lift-off speed, the speed and nose of the climb
+// with `giveBackSpacingSeconds` longer than a hold, each that long after the one before, or, with
+// it below 0, a single press of Up (one step) every -`giveBackSpacingSeconds` (a pilot easing the
+// pull off as the speed builds). The lift-off speed, the speed and nose of the climb
 // that follows (means over kTakeOffSettleFrom to kTakeOffSettleTo after the lift-off, the speed
 // swings of a climb's first minutes averaged out), the highest nose in the minute after it and
 // the most sink once 50 ft up or the pull given back.

@@ -1109,26 +1109,31 @@ int PrintFigures(int type, const std::vector<Figure>& rows) {
 // begun 5 knots early. The elevator sets the wing's angle at once, so a pull given back faster
 // than the speed builds sinks the aircraft: its two holds given back together ten seconds after
 // the lift-off sink it 1,700 ft a minute (from the pulled climb's 62 to 66 knots to 100 the
-// aircraft gains the kinetic energy of some 250 ft of height). Given back one at a time, 7 s after
-// the lift-off (the pulled climb still near 70 knots) and 18 s later (near 85, the nose down with
-// the first), it climbs on without sinking, and from 16 to 20 s between the holds, and 6 to 8
-// before the first, sinks at most 120 ft a minute (`--type 1 --holds 2 5 --give-back 7 18
-// --verbose` lists it trim by trim). High up, with less thrust to spare, each hold given back still
-// sinks it 200 to 300 ft a minute: no trim and no timing of the two holds meets the figures there.
+// aircraft gains the kinetic energy of some 250 ft of height). Given back a hold at a time, 7 s
+// after the lift-off and 18 s later, each hold still takes a sixth of the wing's lift at once:
+// it climbs on at sea level, but high up, with less thrust to spare, each hold sinks it 200 to
+// 300 ft a minute until the speed has caught up, at any trim and any timing of the two holds.
+// Eased off a press of Up at a time, one every 1 to 1.2 s from 3 s after the lift-off (about as
+// fast as the speed builds at full power), the wing's lift never falls far below the weight: it
+// climbs without sinking at every field (`--type 1 --give-back 3 -1.2 --verbose`; faster
+// presses, one every 0.6 s, sink it 300 to 400 ft a minute high up).
 // The Skyhawk's one hold held ten seconds zooms it into a climb its engine cannot keep (1,200 ft a
 // minute at sea level, 800 at 5,883 ft, the speed falling), and given back at the top of that
 // zoom at 5,883 ft it sank 310 ft a minute, at 7,539 ft 400: with more thrust (a third more, its
 // sea level's to spare) it did not, so the zoom, not the height's air data, sinks it. Given back
-// three seconds after the lift-off, as the climb begins, it settles at most 150 ft a minute high
-// up and climbs on at its best-rate speed.
+// in one hold three seconds after the lift-off, as the climb begins, it still settled 3 to 10 ft
+// high up; eased off a press at a time, one every 1.2 s from then, it never sinks and climbs on
+// at its best-rate speed. The Bonanza eases its fifty steps off one a second: a minute from 3 s
+// after the lift-off, still within the climb's first minute the program watches for sink.
 int kPullHolds[5] = {1, 2, 1, 1, 4};
 double kPullLeadKnots[5] = {3.0, 5.0, 3.0, 3.0, 24.0};
-// Seconds from one hold of Up to the next as the pull is given back (0: one after the other).
-double kGiveBackSpacingSeconds[5] = {0.0, 18.0, 0.0, 0.0, 0.0};
+// Seconds from one hold of Up to the next as the pull is given back (0: one after the other;
+// less than 0: single presses, one every that many seconds).
+double kGiveBackSpacingSeconds[5] = {-1.2, -1.0, 0.0, 0.0, 0.0};
 // A knot and more short of the 6 the README promises: the program's lift-off, read from its
 // places, comes up to 3 knots later than the probe's.
 constexpr double kLiftOffKnots = 4.0;
-double kGiveBackSeconds[5] = {3.0, 7.0, 10.0, 10.0, 10.0};
+double kGiveBackSeconds[5] = {3.0, 3.0, 10.0, 10.0, 10.0};
 constexpr double kMostTakeOffPitch = 19.0;
 // No porpoise: once 50 ft up, the climb-out never sinks more than this over two seconds (the
 // take-off test allows 200 ft a minute).
@@ -1384,11 +1389,11 @@ int main(int argc, char** argv) {
             }
         } else if (!std::strcmp(argv[i], "--give-back") && i + 2 < argc && only >= 0) {
             // The pull given back FIRST seconds after the lift-off, one hold at a time, SPACING
-            // seconds apart.
+            // seconds apart (SPACING below 0: a press at a time, one every -SPACING seconds).
             kGiveBackSeconds[only] = std::atof(argv[++i]);
             kGiveBackSpacingSeconds[only] = std::atof(argv[++i]);
             if (kGiveBackSeconds[only] < 0.0 || kGiveBackSeconds[only] > 30.0 ||
-                kGiveBackSpacingSeconds[only] < 0.0 || kGiveBackSpacingSeconds[only] > 60.0) {
+                kGiveBackSpacingSeconds[only] < -5.0 || kGiveBackSpacingSeconds[only] > 60.0) {
                 std::fprintf(stderr, "fmfit: --give-back takes 0 to 30 and 0 to 60 seconds\n");
                 return 2;
             }

@@ -95,20 +95,19 @@ constexpr DefaultFlight kFlights[] = {
 // handbook's rotation speed the Down key held until it stops moving the elevator (the
 // CitationJet, whose steps are a quarter of the Skyhawk's, four times from 76 knots; the Bonanza
 // twice from 65); once climbing the Up key held as long (as often) to give the pull back: the
-// Skyhawk about three seconds after the lift-off, as its climb begins, the Baron, the King Air
-// and the jet about ten seconds after, the Bonanza one hold at a time, 7 and 25 seconds after the
-// lift-off. The wheels leave the runway up to 4 knots above the rotation speed in the probe (up
+// Baron, the King Air and the jet about ten seconds after the lift-off; the Skyhawk and the
+// Bonanza eased off a press of Up at a time from three seconds after it, as the speed builds (the
+// Skyhawk one every 1.2 s, the Bonanza, whose pull is twice as long, one a second). The wheels leave the runway up to 4 knots above the rotation speed in the probe (up
 // to 6 on the airspeed indicator in the program), and on this trim, hands off, the aircraft
 // climbs near its book's best-rate speed on the airspeed indicator, averaged over the speed
 // swings of its first two and a half minutes (the jet at the peak of its climb curve, its manual
 // giving none: its old trim, 2875, settled at 139 KIAS, 11 below it), its nose under 20 degrees,
-// never sinking once 50 ft up or the pull given back (high up the Skyhawk settles by at most 150
-// ft a minute for a second or two as the pull comes off; the Bonanza, given its two holds back
-// one at a time, still sinks 200 to 300 ft a minute there). The Bonanza's best-rate climb lies 37
+// never sinking once 50 ft up or the pull given back, at sea level or high up (given back a hold
+// at a time the Skyhawk settled 3 to 10 ft at the high fields, the Bonanza 20 to 40). The Bonanza's best-rate climb lies 37
 // knots above its rotation speed: on its trim one hold of the pull lifts it off 8 to 9 knots
 // late, hence its two. It keeps 2250: fmfit, averaging the climb over the test's two minutes,
-// now takes 2500, but the program's Bonanza climbs slower than the probe's on a trim (on 2800,
-// 93 KIAS against 102), and on 2250 it climbs within the 8 knots.
+// takes 2375, but the program's Bonanza climbs slower than the probe's on a trim (on 2800, 93
+// KIAS against 102), and on 2250 it climbs within the 8 knots.
 constexpr std::int16_t kTakeOffTrim[5] = {2900, 2250, 4625, 4275, 2525};
 
 // The first flight and the ready-to-fly flights of the aircraft menu (not the lesson flight, which
