@@ -22,6 +22,7 @@ constexpr int kAirportTypeAhead = 1479;
 constexpr int kRunwayList = 1059;
 constexpr int kSituationCombo = 1958;
 constexpr int kAtcBox = 1567;
+constexpr int kAtcNote = 1568;
 constexpr int kNextButton = 1717;
 constexpr int kCancelButton = 1817;
 constexpr std::size_t kTypeAheadLength = 50;
@@ -166,9 +167,13 @@ void RunwaysPage::OnPageActivate(win::HWND, int) {
     if (directory->SelectedRow(kSmsAirport) < 0) return;
     directory->FillRunwayList(window, directory->SelectedRow(kSmsAirport));
     win::SendDlgItemMessage(window, kRunwayList, win::LB_SETCURSEL, 0, 0);
-    // ATC needs a tower to talk to.
-    win::EnableWindow(win::GetDlgItem(window, kAtcBox),
-                      !FrequencyText(directory->CurrentAirport().tower).empty());
+    // ATC needs a tower to talk to. Without one the box is cleared and greyed, and the note
+    // under it says why: a tick left from a towered field chosen before must not carry over.
+    const bool towered = !FrequencyText(directory->CurrentAirport().tower).empty();
+    if (!towered) win::CheckDlgButton(window, kAtcBox, win::BST_UNCHECKED);
+    win::EnableWindow(win::GetDlgItem(window, kAtcBox), towered);
+    win::SetDlgItemText(window, kAtcNote,
+                        towered ? "" : "No control tower at this airport.");
 }
 
 void RunwaysPage::Finish() {
@@ -189,7 +194,8 @@ void RunwaysPage::Finish() {
     directory->confirmed = 1;
     theAtcState.startPos = StartingSituation(
         static_cast<int>(win::SendDlgItemMessage(window, kSituationCombo, win::CB_GETCURSEL, 0, 0)));
-    if (win::IsDlgButtonChecked(window, kAtcBox) == win::BST_CHECKED) {
+    if (win::IsDlgButtonChecked(window, kAtcBox) == win::BST_CHECKED &&
+        win::IsWindowEnabled(win::GetDlgItem(window, kAtcBox))) {
         theAtcState.enabledATC = 1;
     } else {
         if (IsAtcActive()) AtcReset();

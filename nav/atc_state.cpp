@@ -832,6 +832,12 @@ void AtcPostRequest(AtcRequest request) {
     // Without a session, a call on a controller's frequency begins one: the request is the
     // pilot's first call, and the controller then answers it.
     if (a.atcOn == 0 && request != AtcRequest::Cancel) theAtcSpeech.OnComFrequencyChanged(0);
+    // No controller on the frequency (a field without a tower, its common traffic frequency
+    // dialled): nobody hears the call, and a session begun later does not act on it.
+    if (a.atcOn == 0) {
+        win::TraceLine(std::string("atc: request ") + kNames[i] + " unanswered");
+        return;
+    }
     *fields[i] = 1;
     win::TraceLine(std::string("atc: request ") + kNames[i]);
 }

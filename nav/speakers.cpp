@@ -212,7 +212,7 @@ int AtisSpeech::Tick(win::HWND) {
 
 namespace {
 
-// The first airport near the aircraft whose header `match` accepts: its reference point within
+// The nearest airport to the aircraft whose header `match` accepts: its reference point within
 // `groundHalf` (world units, east-west and north-south) on the ground, 13 nm aloft; its index,
 // or -1. Nothing is heard without power to the radios.
 template <typename Match>
@@ -221,23 +221,30 @@ int FindNearbyAirport(double groundHalf, Match match) {
     const flight::FlightModelState& f = flight::theFlightModelState;
     const double half = f.fmOTG != 0 ? groundHalf : 6178560.0;
     const auto& airports = theNavDatabase.airports;
+    int nearest = -1;
+    double nearestAway = 0;
     for (std::size_t i = 0; i < airports.size(); ++i) {
         const AirportIndexRecord& row = airports[i];
-        if (std::abs(static_cast<double>(row.x) - f.fmPosX) > half ||
-            std::abs(static_cast<double>(row.z) - f.fmPosZ) > half)
-            continue;
+        const double dx = static_cast<double>(row.x) - f.fmPosX;
+        const double dz = static_cast<double>(row.z) - f.fmPosZ;
+        if (std::abs(dx) > half || std::abs(dz) > half) continue;
+        const double away = std::hypot(dx, dz);
+        if (nearest >= 0 && away >= nearestAway) continue;
         SmsEntryCopy entry;
         SmsAirportHeader header;
         std::vector<SmsRunwayRecord> rows;
         if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) != 0 &&
-            match(header))
-            return static_cast<int>(i);
+            match(header)) {
+            nearest = static_cast<int>(i);
+            nearestAway = away;
+        }
     }
-    return -1;
+    return nearest;
 }
 
-// The ATIS is heard on the ground within about 2 nm of the reference point.
-constexpr double kAtisGroundHalf = 1029760.0;
+// On the ground a field's ATIS and tower are heard anywhere on it: the runway ends of the
+// largest lie up to 3 nm from the reference point (Denver's, St. Louis's runway 11).
+constexpr double kAtisGroundHalf = 2.0 * 1029760.0;
 
 bool Heard(std::uint16_t bcd, const std::string& frequencyText) {
     return bcd != 0 && theSmsDatabase.FormatFrequency(bcd) == frequencyText;
@@ -252,9 +259,7 @@ int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
 
 int AtisSpeech::FindControlledAirport(const std::string& frequencyText) {
     // An airport with an ATIS is called after the broadcast has been heard.
-    // A pilot anywhere on the field reaches its tower: the runways of the largest lie up to 3 nm
-    // from the reference point.
-    return KeepAirport(FindNearbyAirport(2.0 * kAtisGroundHalf, [&](const SmsAirportHeader& h) {
+    return KeepAirport(FindNearbyAirport(kAtisGroundHalf, [&](const SmsAirportHeader& h) {
         return h.atis == 0 && h.tower != 0 &&
                (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText));
     }));

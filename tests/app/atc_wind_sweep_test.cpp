@@ -474,4 +474,31 @@ TEST_F(AtcWindSweep, FieldsAcrossTheCountryTakeTheWindsRunwayHoweverTheSessionSt
     EXPECT_GE(cases, 300);
 }
 
+// On the threshold of a big field's runway that lies far from its reference point (over 2 nm
+// east or north), the wind down that runway, masters on and the ATIS dialled: the broadcast is
+// heard there as anywhere on the field, and the session starts on that runway.
+TEST_F(AtcWindSweep, TheAtisIsHeardFromTheFarthestRunwayEnds) {
+    for (const auto& [icao, runway] : {std::pair{"KSTL", "11 "}, std::pair{"KDEN", "26 "},
+                                       std::pair{"KDEN", "35R"}, std::pair{"KDFW", "13R"},
+                                       std::pair{"KMCO", "35R"}}) {
+        const int wind = std::atoi(runway) * 10;
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", wind);
+            flight.PutInt("Weather", "swSpd", static_cast<int>(kWindKnots));
+        }
+        dir.Write("far.txt", "frame-interval 100\nwait 300\n" +
+                                 WizardStart(icao, runway, "On the runway", false) +
+                                 "key Z press\nkey X press\nradio COM1 121.50\nradio COM1 " +
+                                 apptest::Channels(icao).at("atis") + "\nwait 300\nsave " +
+                                 dir.Path("far.flt") + "\nquit\n");
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " " + dir.Path("far.txt") + " 2>&1");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("far.flt").c_str());
+        EXPECT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << icao << " " << runway;
+        EXPECT_LE(Tailwind(wind, saved.GetString("ATCComm", "toRwy", "")), 2.0) << icao << " " << runway;
+    }
+}
+
 }  // namespace

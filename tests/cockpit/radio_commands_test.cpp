@@ -381,10 +381,15 @@ TEST_F(RadioCommands, AutopilotModesOnTheFlightModelsWords) {
 }
 
 TEST_F(RadioCommands, AtcRequestsAndTheDialog) {
+    // Without a session nobody hears a request; during one it is posted.
+    AtcGoAround();
+    EXPECT_EQ(nav::theAtcState.missed, 0);
+    nav::theAtcState.atcOn = 1;
     AtcGoAround();
     AtcCancel();
     EXPECT_EQ(nav::theAtcState.missed, 1);
     EXPECT_EQ(nav::theAtcState.atcCan, 1);
+    nav::theAtcState.atcOn = 0;
     AtcAutoTaxi();
     EXPECT_EQ(nav::theAtcState.autoTaxi, 1);
     ATCComm();

@@ -306,6 +306,15 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"vancouver", {"KVUO", "KPDX"}},
         {"vancouver bc", {"CYVR"}},
         {"mexico city", {"MMMX"}},
+        // Ohio's Hamilton before Ontario's and Montana's; cities of Mexico by their airline
+        // airports (the one whose tower bears the city's name, not a nearer field or air base).
+        {"hamilton", {"KHAO"}},
+        {"hamilton mt", {"6S5"}},
+        {"hamilton on", {"CYHM"}},
+        {"tijuana", {"MMTJ"}},
+        {"guadalajara", {"MMGL"}},
+        {"monterrey", {"MMMY"}},
+        {"monterrey mexico", {"MMMY"}},
         {"london", {"KLOZ"}},
         {"kingston", {"20N", "8OR2"}},
     };
@@ -1050,7 +1059,10 @@ TEST_F(AirportSearch, ATownSelectsItsOwnFieldOrTheNearestThatServesIt) {
     std::vector<Town> towns;
     std::vector<std::string> typed;
     for (const auto& c : testsupport::ReadNavdataCsv("../places-us/cities.csv")) {
-        if (c.size() < 8 || c[0] == "name" || c[1] == "AK" || c[1] == "HI") continue;
+        // Outside the world, or a city beyond the borders (its province's or country's code).
+        if (c.size() < 8 || c[0] == "name" || c[1] == "AK" || c[1] == "HI" || c[1] == "BC" ||
+            c[1] == "ON" || c[1] == "MX")
+            continue;
         Town t{NameWords(c[0]), c[1], std::stod(c[4]), std::stod(c[5]), 1e9};
         for (const Field& f : civil)
             if (std::abs(f.lat - t.lat) < 1 &&

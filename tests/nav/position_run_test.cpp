@@ -379,4 +379,40 @@ TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     EXPECT_LT(std::fabs(std::remainder(after.heading - hmb.heading, 360.0)), 0.5);
 }
 
+// At a field without a tower the wizard says so under the greyed box, and a tick given at a
+// towered field chosen before does not carry over. On the field, masters on, the pilot who
+// dials its common traffic frequency (and its automatic weather, where it has one) and makes a
+// call hears no controller: no session starts and no tower speaks.
+TEST_F(PositionRun, AFieldWithoutATowerSaysSoAndNoControllerAnswersThere) {
+    const struct {
+        const char* icao;
+        const char* ctaf;
+        const char* weather;  // an automatic station on the ATIS's line (as the radio dials it)
+    } fields[] = {{"KHAF", "122.80", ""}, {"KWVI", "122.80", "132.15"}, {"KHAO", "123.05", "121.40"}};
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.icao);
+        std::string script =
+            "frame-interval 100\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(KPAO)\"\n"
+            "dialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nclick 1567\nread 1568\n"
+            "dialog AIRPORTS_WIZBKGND\nclick 1716\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
+            std::string(f.icao) +
+            ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nread 1567\nread 1568\n"
+            "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 300\nkey Z press\nkey X press\n"
+            "radio COM1 " + f.ctaf + "\nwait 300\nkey Ctrl+T press\nwait 1000\n";
+        if (*f.weather != 0)
+            script += std::string("radio COM1 ") + f.weather + "\nwait 1000\nkey Ctrl+T press\nwait 1000\n";
+        script += "save " + dir.Path("untowered.flt") + "\nreport atc_enabled\nquit\n";
+        const testsupport::CommandResult r = run.Play(script);
+        ASSERT_EQ(r.status, 0) << r.out;
+        for (const char* line : {"read 1568 Static \"\"", "read 1568 Static \"No control tower at this airport.\"",
+                                 "read 1567 Button \"Air traffic control\" enabled=0 focus=0 checked=0",
+                                 "report atc_enabled=0"})
+            EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+        for (const char* said : {"atc: session", "atc: state"})
+            EXPECT_EQ(r.out.find(said), std::string::npos) << said << "\n" << r.out;
+        // The unanswered call is not kept for a session begun later.
+        EXPECT_EQ(core::IniFile(dir.Path("untowered.flt").c_str()).GetInt("ATCComm", "tandgo", -1), 0);
+    }
+}
+
 }  // namespace

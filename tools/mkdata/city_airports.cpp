@@ -122,6 +122,13 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
                                           const NavSources& sources,
                                           const std::set<std::string>& abroad) {
     const Words cityWords = nav::CityWords(city.name);
+    // A city beyond the borders has no airspace areas in our data: an airport whose tower
+    // answers to the city's name ("MONTERREY TWR") is its own instead.
+    std::set<std::string> calledFor;
+    if (city.abroad)
+        for (const SourceFrequency& f : sources.frequencies)
+            if (f.kind == "tower" && Holds(nav::CityWords(f.name), cityWords))
+                calledFor.insert(f.icao);
     // (group, measure, code): the groups of the header, best first.
     std::vector<std::tuple<int, double, std::string>> ranked;
     for (const SourceAirport& a : sources.airports) {
@@ -134,8 +141,9 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
         const auto listed = sources.airspaceClass.find(a.icao);
         const auto area = sources.airspaceArea.find(a.icao);
         const bool namedFor = NamedFor(name, cityWords, cities);
-        const bool own = namedFor || (area != sources.airspaceArea.end() &&
-                                      AreaNames(area->second, cityWords, city.state));
+        const bool own = namedFor || calledFor.count(a.icao) != 0 ||
+                         (area != sources.airspaceArea.end() &&
+                          AreaNames(area->second, cityWords, city.state));
         // An airline airport named first for another city is this one's only by its way.
         const double worth =
             listed == sources.airspaceClass.end() || NamedFirstForAnother(name, cityWords, cities)

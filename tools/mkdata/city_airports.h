@@ -28,7 +28,8 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
 // country within 60 km that are open (`abroad`: the codes of those beyond the national borders):
 //  1. its own towered airports: those whose name holds the city's (and no longer name of a listed
 //     city: North Las Vegas's field is not Las Vegas's), and the airline airports of Class B or C
-//     whose airspace area names the city ("Fort Myers FL", "Dallas-Fort Worth TX"); the airline
+//     whose airspace area names the city ("Fort Myers FL", "Dallas-Fort Worth TX"), or, for a
+//     city beyond the borders, whose tower answers to its name ("MONTERREY TWR"); the airline
 //     airports first, a Class B one counting as near as a tenth of its way, a Class C one a
 //     seventh, so O'Hare 25 km from Chicago's centre comes before the lakefront field; but an
 //     airline airport named first for another city ("Minneapolis St Paul Intl", "Dallas Love
