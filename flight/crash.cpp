@@ -1,12 +1,15 @@
 // What a contact with the ground means: a soft touchdown, a bounce, a crash, or coming to rest
 // after a crash.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/ground_track.h"
 
 namespace flight {
 
@@ -52,58 +55,87 @@ void Crash() {
 // round the fields' floors, a rolling or touching aircraft meets the hillside with its nose gear
 // and propeller rather than its main wheels; at a taxi's pace (up to 25 knots) it only labours
 // up.
-constexpr std::int64_t kSteepestFieldRunPerRise = 10;
+constexpr double kSteepestFieldSlope = 0.1;
 constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
+// The steepest grade along a runway (2 %, FAA AC 150/5300-13B, 3.7.1): up to it the ground is a
+// runway's or a taxiway's and a contact is a touchdown judged by the touchdown limits; beyond it
+// the ground is a hillside, and the gear takes only what it is built to take.
+constexpr double kSteepestRunwayGrade = 0.02;
 // The closure into the ground a light aircraft's gear is built to take: the limit descent
 // velocity its ground loads are designed for, 4.4 (W/S)^1/4 ft/s and at most 10 ft/s (14 CFR
-// 23.473(d)), as 16.16 m/s. Wheels already rolling take a bank's rise up to this pace; beyond it
-// the nose gear folds and the propeller strikes.
+// 23.473(d)), as 16.16 m/s. Beyond it the gear folds, the nose gear first, and the propeller
+// strikes.
 constexpr std::int64_t kGearLimitClosure = static_cast<std::int64_t>(10 * 0.3048 * 65536);
 
-// What makes the ground ahead a crash rather than a contact. The contact is judged by the
-// aircraft's own motion against the ground's slope, never by the height the ground has pushed
-// it to: `closure` is how fast it moves into the surface along its track (16.16 m/s; the
-// ground's rise under the track less the aircraft's own climb). A steep slope met at speed and
-// moved into is a crash when the aircraft comes down onto it from the air faster than a soft
-// touchdown (nose low against the slope, the nose gear and the propeller meet it first) or rolls
-// onto it faster than the gear takes; so is any closure faster than a touchdown's limit. Grazing
-// a slope while climbing with it, or rolling onto a bank slowly enough for the wheels to ride
-// it, is not. Empty when the ground is fine.
+// The speed over the ground in the last step (m/s); the aircraft's own forward speed where the
+// step did not measure the ground.
+double GroundSpeed() {
+    const FlightModelState& s = theFlightModelState;
+    const FlightStepState& st = theFlightStep;
+    if (st.groundRun > 0 && s.fmStepTime > 0)
+        return st.groundRun / 256.0 / (s.fmStepTime / 32768.0);
+    return std::abs(static_cast<double>(s.fmHVel)) / 65536.0;
+}
+
+// Its wheels are up in their wells (the fixed gear of the 172s never is).
+bool GearRetracted() {
+    const int type = FlightModelBaseType();
+    return type != 0 && theFlightModelState.fmGear == 0;
+}
+
+// What makes a contact with the ground a crash rather than a touchdown or a roll. The contact is
+// judged by the aircraft's own motion against the ground's slope, never by the height the ground
+// has pushed it to: `closure` is how fast it moves into the surface (16.16 m/s; the ground's
+// rise under the track, smoothed over the gear's run, less the aircraft's own climb). At more
+// than a taxi's pace a contact is a crash
+// - with the wheels up: the aircraft lands on its belly and propellers;
+// - on ground rising more steeply than a runway, when the closure is more than the gear takes,
+//   whatever the slope;
+// - on a hillside steeper than one in ten, when the aircraft comes down onto it from the air
+//   faster than a soft touchdown (nose low against the slope, the nose gear and the propeller
+//   meet it first);
+// and anywhere when the closure is beyond the touchdown's crash limit. Grazing a slope while
+// climbing with it, or rolling onto a bank slowly enough for the wheels to ride it, is not.
 struct RisingGround {
-    bool crash = false;
-    std::int64_t percent = 0;  // the slope along the track, rise over run
-    std::int64_t knots = 0;    // the speed over the ground
+    const char* why = nullptr;  // empty when the ground is fine
+    std::int64_t percent = 0;   // the slope along the track, rise over run
+    std::int64_t knots = 0;     // the speed over the ground
 };
 
 RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
-    const FlightStepState& st = theFlightStep;
     const FlightModelState& s = theFlightModelState;
     RisingGround g;
-    if (st.groundRise <= 0 || st.groundRun <= 0 || s.fmStepTime <= 0) return g;
-    g.percent = static_cast<std::int64_t>(st.groundRise) * 100 / st.groundRun;
-    const double metresPerSecond = st.groundRun / 256.0 / (s.fmStepTime / 32768.0);
+    const double slope = GroundSlopeAlongTrack();
+    const double metresPerSecond = GroundSpeed();
+    g.percent = static_cast<std::int64_t>(slope * 100.0);
     g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
-    const bool steep =
-        static_cast<std::int64_t>(st.groundRise) * kSteepestFieldRunPerRise > st.groundRun;
-    const std::int64_t takes =
-        s.fmOGV == 1 ? kGearLimitClosure : static_cast<std::int64_t>(lim.maxBounceVSpeed);
-    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond && closure > takes) ||
-              closure > static_cast<std::int64_t>(lim.maxCrashVSpeed);
+    const bool atSpeed = metresPerSecond > kTaxiMetresPerSecond;
+    const std::int64_t soft = lim.maxBounceVSpeed;
+    if (slope > 0.0 && closure > static_cast<std::int64_t>(lim.maxCrashVSpeed))
+        g.why = "Into the ground";
+    else if (atSpeed && GearRetracted())
+        g.why = "Wheels up";
+    else if (atSpeed && slope > kSteepestRunwayGrade && closure > kGearLimitClosure)
+        g.why = "Rising ground";
+    else if (atSpeed && slope > kSteepestFieldSlope && s.fmOGV != 1 && closure > soft)
+        g.why = "Rising ground";
     return g;
 }
 
 }  // namespace
 
 std::int64_t GroundRiseSpeed() {
-    const std::int32_t stepTime = theFlightModelState.fmStepTime;
-    if (stepTime <= 0) return 0;
-    // 1/256 m in a step of stepTime/32768 s, as 16.16 m/s.
-    return (static_cast<std::int64_t>(theFlightStep.groundRise) << 23) / stepTime;
+    // Known only where the last step measured the ground it moved over.
+    if (theFlightStep.groundRun <= 0) return 0;
+    return std::llround(GroundSlopeAlongTrack() * GroundSpeed() * 65536.0);
 }
 
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
+    // The last step's measure of the ground under the track joins the record, in the air too,
+    // so that the ground met is known by the slope it rises at before it is touched.
+    RecordGroundAlongTrack(theFlightStep.groundRise, theFlightStep.groundRun);
     if (s.fmOTG == 0) {
         if (s.fmOGV == 1) s.fmOGV = 0;
         if (s.fmOGV == 3) s.fmOGV = 2;
@@ -122,10 +154,10 @@ void CheckCrash() {
     const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
         const RisingGround ahead = IntoRisingGround(-sink, lim);
-        if (ahead.crash) {
+        if (ahead.why != nullptr) {
             if (lim.showWhyCrash) {
                 char text[160];
-                std::snprintf(text, sizeof text, "Rising ground: %lld%% at %lld kt",
+                std::snprintf(text, sizeof text, "%s: %lld%% at %lld kt", ahead.why,
                               static_cast<long long>(ahead.percent),
                               static_cast<long long>(ahead.knots));
                 theShowCrashReport(text, "Going To Crash!");
@@ -216,6 +248,7 @@ void ResetFlightModel() {
     theCrashed = 0;
     theCrashSoundStarted = false;
     theLowSpeedThrustCut = 0;
+    ForgetGroundAlongTrack();
 }
 
 }  // namespace flight

@@ -228,8 +228,9 @@ void DefaultShowCrashReport(const char* text, const char* title);
 int ReadCrashLimits();
 void CheckCrash();
 void SetCrashMotion();
-// The ground's rise under the aircraft while it moved over the last step, as a vertical speed
-// (16.16 m/s, positive where the ground rises along the track); 0 when it is not known.
+// The ground's rise under the aircraft as it moves, as a vertical speed (16.16 m/s, positive
+// where the ground rises along the track): the slope under the last stretch of its track times
+// its speed over the ground in the last step; 0 when the step did not measure the ground.
 [[nodiscard]] std::int64_t GroundRiseSpeed();
 
 // ---- whole model -----------------------------------------------------------------------

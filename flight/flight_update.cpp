@@ -12,6 +12,7 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
+#include "flight/ground_track.h"
 
 namespace flight {
 
@@ -93,11 +94,14 @@ void UpdateFlight() {
         theFlightWorldServices.slewStep();
         theFlightWorldServices.refreshTerrain();
         st.groundRise = st.groundRun = 0;
+        ForgetGroundAlongTrack();
         return;
     }
     // Put elsewhere since the last step: what that step measured is another place's ground.
-    if (s.fmPosX != st.groundAtX || s.fmPosZ != st.groundAtZ || theTerrainDatum != st.groundDatum)
+    if (s.fmPosX != st.groundAtX || s.fmPosZ != st.groundAtZ || theTerrainDatum != st.groundDatum) {
         st.groundRise = st.groundRun = 0;
+        ForgetGroundAlongTrack();
+    }
 
     st.running = 1;
     const std::uint16_t heading = s.fmHead;

@@ -226,6 +226,8 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         double slope;
         double knots;
         Outcome outcome;
+        int type = 0;  // the 172 unless said; the Bonanza's and Baron's gear retracts
+        bool gearUp = false;
     };
     const Case cases[] = {
         {"flat touchdown", 0, 1.2, 0.0, 60, Soft},
@@ -236,7 +238,19 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"rolling up a hillside", 1, 0.0, 0.3, 50, Crash},
         {"taxiing up a hillside", 1, 0.0, 0.3, 20, Rolls},
         {"rolling fast up a field's slope", 1, 0.0, 0.03, 150, Rolls},
-        {"rolling up a field's bank, just under one in ten", 1, 0.0, 0.09, 100, Rolls},
+        {"rolling up a bank just under one in ten, faster than the gear takes", 1, 0.0, 0.09, 100,
+         Crash},
+        {"rolling up a bank just under one in ten at 50 kt", 1, 0.0, 0.09, 50, Rolls},
+        {"level into one in twenty at a Bonanza's cruise", 0, 0.0, 0.05, 150, Crash, 1},
+        {"level into one in fifteen at the 172's cruise", 0, 0.0, 0.067, 110, Crash},
+        {"level into one in twelve at cruise, climbing 1 m/s", 0, -1.0, 0.083, 150, Crash, 2},
+        {"rolling up one in twelve at 90 kt", 1, 0.0, 0.083, 90, Crash},
+        {"rolling up one in twenty at 60 kt", 1, 0.0, 0.05, 60, Rolls},
+        {"wheels up onto a runway, soft", 0, 0.5, 0.0, 70, Crash, 1, true},
+        {"wheels up onto one in forty at cruise", 0, 0.0, 0.025, 160, Crash, 2, true},
+        {"wheels up rolling at 40 kt", 1, 0.0, 0.0, 40, Crash, 2, true},
+        {"wheels up, moved at a taxi's pace", 1, 0.0, 0.0, 10, Rolls, 1, true},
+        {"wheels down onto a runway, soft", 0, 0.5, 0.0, 70, Soft, 1},
         {"the ground rising faster than a touchdown's limit", 1, 0.0, 0.08, 500, Crash},
         {"level into one in nine at an approach's speed", 0, 0.0, 0.11, 65, Crash},
         {"level into one in six at cruise", 0, 0.0, 0.17, 110, Crash},
@@ -248,9 +262,10 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"level into one in eight at cruise, climbing 2 m/s", 0, -2.0, 0.125, 115, Crash},
     };
     for (const Case& c : cases) {
-        FlightHarness h(0);
+        FlightHarness h(c.type);
         GroundAhead(c.slope, c.knots);
         flight::FlightModelState& s = theFlightModelState;
+        s.fmGear = c.gearUp ? 0 : 1;
         if (c.state == 0) {
             Touch(-static_cast<std::int32_t>(c.sink * 65536), 0, 0);
         } else {
@@ -308,6 +323,43 @@ TEST(FlightCrash, TheFlightStepMeasuresTheGroundItRollsOnto) {
         h.Run(1);
         EXPECT_EQ(flight::theCrashed != 0, !moved);
         flight::theTerrainDatum = 0;
+    }
+}
+
+// Rolling on along a level runway at each speed, over a step up in the ground (the edge of an
+// airport's floor) and on over level ground: a step within the gear's stroke is no crash at any
+// speed; a hillside that keeps rising at the rate the step had is one beyond a taxi's pace.
+TEST(FlightCrash, AStepInTheGroundIsTakenUpByTheGearAHillsideIsNot) {
+    struct Case {
+        double knots;
+        double stepMetres;  // in one step of the roll
+        int stepsRising;    // how many steps rise so
+        bool crash;
+    };
+    const Case cases[] = {
+        {20, 0.43, 1, false}, {30, 0.43, 1, false},  {60, 0.43, 1, false},
+        {88, 0.43, 1, false}, {130, 0.43, 1, false}, {88, 0.25, 2, false},
+        {88, 0.43, 40, true}, {45, 0.43, 40, true},  {20, 0.43, 40, false},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(3);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmGear = 1;
+        GroundAhead(0.0, c.knots);
+        const std::int32_t run = flight::theFlightStep.groundRun;
+        for (int i = 0; i < 60 + c.stepsRising + 20 && flight::theCrashed == 0; ++i) {
+            const bool rising = i >= 60 && i < 60 + c.stepsRising;
+            flight::theFlightStep.groundRise =
+                rising ? static_cast<std::int32_t>(c.stepMetres * 256) : 0;
+            s.fmOTG = 1;
+            s.fmOGV = 1;
+            s.fmVVel = 0;
+            s.fmHVel = static_cast<std::int32_t>(c.knots * 0.514444 * 65536);
+            flight::theFlightStep.groundRun = run;
+            flight::CheckCrash();
+        }
+        EXPECT_EQ(flight::theCrashed != 0, c.crash)
+            << c.knots << " kt, " << c.stepMetres << " m x " << c.stepsRising;
     }
 }
 

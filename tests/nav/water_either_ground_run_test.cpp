@@ -140,10 +140,11 @@ struct RollOff {
 
 // San Francisco 10L ends at the bay, Oakland 11 at San Leandro Bay, La Guardia 13 on Flushing
 // Bay, Boston 9 and 15R at the harbour; San Francisco 28R, San Jose 11 and San Diego 27 end on
-// land.
+// land, and so do Telluride 9 and Aspen 15 in the mountains, past the edges of their floors.
 constexpr RollOff kRollOffs[] = {
     {"KSFO", "10L", true}, {"KOAK", "11", true},   {"KLGA", "13", true},  {"KBOS", "09", true},
-    {"KBOS", "15R", true}, {"KSFO", "28R", false}, {"KSJC", "11", false}, {"KSAN", "27", false}};
+    {"KBOS", "15R", true}, {"KSFO", "28R", false}, {"KSJC", "11", false}, {"KSAN", "27", false},
+    {"KTEX", "09", false}, {"KASE", "15", false}};
 constexpr int kRollOffCount = static_cast<int>(std::size(kRollOffs));
 
 class RollOffEitherGround : public WaterRun,
