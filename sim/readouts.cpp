@@ -266,11 +266,12 @@ void SimWorld::ShowLoadingScreen(win::HWND) {
         theLoadingBitmap = gfx::GFXBitmap::LoadNew(kLoadingArt);
         // Colours the display may still show from the last time go only when new ones came.
         auto palette = gfx::GFXPalette::LoadNew(kLoadingColours);
+        const bool paletteRead = palette != nullptr;
         if (palette) theLoadingPalette = std::move(palette);
         // Art that is there and cannot be read is named with the installation's damaged files;
         // the start goes on without its picture.
         for (const auto& [file, read] : {std::pair{kLoadingArt, theLoadingBitmap != nullptr},
-                                         std::pair{kLoadingColours, palette != nullptr}})
+                                         std::pair{kLoadingColours, paletteRead}})
             if (!read && win::GetFileAttributes(file) != win::INVALID_FILE_ATTRIBUTES)
                 core::ReportDamagedFile(file);
     }

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "cockpit/cockpit_services.h"
@@ -274,10 +273,18 @@ void TellUnreadableInstallation(win::HWND window) {
         tilesUnnamed = gone.size() > kTilesNamed ? gone.size() - kTilesNamed : 0;
     }
     // The lessons' volume and the aircraft's performance texts, or loose files in their folders
-    // standing in for them.
-    for (const auto& [volume, folder, member] :
-         {std::tuple{"Lessons\\Lessons.Vol", "Lessons", "zqLess1.txt"},
-          std::tuple{"Data\\Perform.Vol", "Data\\Perform", "P0.Txt"}}) {
+    // standing in for them. With an installation source the texts are looked for there when
+    // they are read, and a refusal told then.
+    struct Volume {
+        const char* file;
+        const char* folder;
+        const char* member;
+        bool lookedForWhenRead;
+    };
+    for (const auto& [volume, folder, member, whenRead] :
+         {Volume{"Lessons\\Lessons.Vol", "Lessons", "zqLess1.txt", false},
+          Volume{"Data\\Perform.Vol", "Data\\Perform", "P0.Txt", true}}) {
+        if (whenRead && !core::theCdRoot.empty()) continue;
         core::ResourceVolume opened(volume, folder, 0);
         if (opened.OpenFile(member) != 0)
             opened.CloseFile();
