@@ -442,19 +442,26 @@ bool VolumeRStream::FindLooseFile(std::string_view pattern, std::string& path,
 
 int VolumeRStream::OpenLooseFile(const std::string& path) {
     CloseMember();
-    // Only a plain file of a member's size is read: a pipe would wait, a device never ends.
-    platform::FileInfo info;
-    std::uint32_t error = platform::GetFileInfo(path, &info);
-    if (error == platform::kFileOk && !info.isRegular) error = platform::kBadFileType;
-    if (error == platform::kFileOk && info.size > looseLimit) error = platform::kFileTooLarge;
-    if (error == platform::kFileOk) {
-        looseFile.Open(path);
-        currentEntry = &looseFile;
-        if (looseFile.GetStatus() == kStreamOk) {
+    // The file gate opens only a plain file (a pipe would wait, a device never ends); its size
+    // is taken from the open file, so what is read is what was measured.
+    std::uint32_t error = platform::kFileOk;
+    if (looseFile.Open(path) && looseFile.GetStatus() == kStreamOk) {
+        std::uint32_t high = 0;
+        const std::uint32_t low = win::GetFileSize(looseFile.GetHandle(), &high);
+        const std::uint64_t size = (static_cast<std::uint64_t>(high) << 32) | low;
+        if (low == win::INVALID_FILE_SIZE && win::GetLastError() != win::ERROR_SUCCESS)
+            error = platform::kReadFault;
+        else if (size > looseLimit)
+            error = platform::kFileTooLarge;
+        if (error == platform::kFileOk) {
+            currentEntry = &looseFile;
             openedLoose = path;
             return 1;
         }
-        error = platform::kReadFault;
+        looseFile.Close();
+    } else {
+        error = win::GetLastError();
+        if (error == platform::kFileOk) error = platform::kReadFault;
     }
     refusedLoose = path;
     refusedError = error;

@@ -135,6 +135,17 @@ int SelectPilotDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
 void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence) {
     char text[700];
     const std::string file = ShownPilotPath(pilot.failedFile);
+    if (pilot.damagedFile && pilot.failedFile == CurrentPilotPath()) {
+        win::TraceLine("pilot: " + file + " is damaged");
+        const std::string why = win::DescribeFileError(pilot.failedError);
+        std::snprintf(text, sizeof text,
+                      "The file %s, which names the current pilot, cannot be read: %s. It is kept "
+                      "as it is, and the pilot chosen now is not remembered for the next start. "
+                      "Choose a pilot, or type a new name to make a new one.",
+                      file.c_str(), why.c_str());
+        ui::ShowMessageBox(owner, text, kStopIcon);
+        return;
+    }
     if (pilot.damagedFile) {
         win::TraceLine("pilot: " + file + " is damaged");
         std::snprintf(text, sizeof text,

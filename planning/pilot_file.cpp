@@ -284,7 +284,11 @@ int PilotFile::LoadCurrent() {
     std::string bytes;
     if (!win::ReadWholeFile(CurrentPilotPath(), &bytes, kCurrentFileLimit)) {
         const std::uint32_t error = win::GetLastError();
-        return Fail(CurrentPilotPath(), error == win::ERROR_FILE_TOO_LARGE ? win::ERROR_FILE_INVALID : error, false);
+        // What stands there and is no file of a name (a pipe, a device, a folder, a loop of
+        // links, a huge file) is named to the user and kept as it is.
+        const bool unreadable = error == win::ERROR_FILE_TOO_LARGE || error == win::ERROR_BAD_FILE_TYPE;
+        return Fail(CurrentPilotPath(), error == win::ERROR_FILE_TOO_LARGE ? win::ERROR_FILE_INVALID : error,
+                    unreadable);
     }
     const std::string read = bytes.substr(0, bytes.find('\0'));
     if (!IsValidPilotName(read)) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
@@ -326,6 +330,9 @@ int PilotFile::SelectPilot(std::string_view pilot) {
     const std::string current(name.c_str(), name.size() + 1);
     if (!win::ReplaceFileAtomically(CurrentPilotPath(), std::string_view(current))) {
         const std::uint32_t error = win::GetLastError();
+        // What stands in its place (named when the start could not read it) stays: the pilot
+        // flies this session without being remembered for the next.
+        if (error == win::ERROR_BAD_FILE_TYPE && ReadFile(path) != 0) return 1;
         name.clear();
         return Fail(CurrentPilotPath(), error, false);
     }

@@ -158,7 +158,11 @@ int PromptLoadFlightPlan(win::HWND window, int) {
     if (RunPlanDialog(r, &path) == 0) return 0;
     if (ReadFlightPlanFile(path) == 0) {
         win::TraceLine("plan: " + path + " not loaded" + (plan->refusal.empty() ? "" : ": " + plan->refusal));
-        if (plan->refusal.empty()) {
+        if (win::IsOtherThanPlainFile(FromWorkingFolder(path))) {
+            // A pipe, a device, a folder or a loop of links: why is said with the file.
+            ui::ShowFileMessage(window, "The flight plan %s could not be loaded.", path,
+                                win::ERROR_BAD_FILE_TYPE);
+        } else if (plan->refusal.empty()) {
             ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
         } else {
             const std::string text = "The flight plan " + path + " could not be loaded: its " +

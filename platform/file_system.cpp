@@ -303,16 +303,25 @@ std::string& TheJournal() {
 // The journal's most: far more lines than temporaries ever live at once.
 constexpr off_t kMaxJournalBytes = 1 << 20;
 
-// Opens the journal without following a link or waiting on a pipe; -1 unless it is a plain file.
-int OpenJournal(const std::string& path, int flags) {
+// Opens the journal without following a link or waiting on a pipe; -1 unless it is a plain file
+// of a journal's size, with why in `refused` (kBadFileType, kFileTooLarge; kFileOk when it is
+// only missing or cannot be opened).
+int OpenJournal(const std::string& path, int flags, std::uint32_t* refused = nullptr) {
+    std::uint32_t why = kFileOk;
     const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxJournalBytes) {
-        ::close(fd);
-        return -1;
+    if (fd < 0) {
+        // A link (or a loop of them), a folder, or a pipe no one reads.
+        if (errno == ELOOP || errno == EISDIR || errno == ENXIO) why = kBadFileType;
+    } else if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = kBadFileType;
+    } else if (st.st_size > kMaxJournalBytes) {
+        why = kFileTooLarge;
     }
-    return fd;
+    if (refused != nullptr) *refused = why;
+    if (fd >= 0 && why == kFileOk && S_ISREG(st.st_mode)) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 // Whether the journal may list something: a list that stays empty is not written again.
@@ -980,13 +989,22 @@ std::string CreateTemporaryBeside(const std::string& target, std::uint32_t* erro
     return temporary;
 }
 
-int TakeTemporaryJournal(std::string_view windowsPath) {
+int TakeTemporaryJournal(std::string_view windowsPath, std::uint32_t* refused) {
+    if (refused != nullptr) *refused = kFileOk;
     const ResolvedPath resolved = ResolvePath(windowsPath);
     if (resolved.path.empty() || resolved.missingComponents > 1) return 0;
     std::string journal = resolved.path;
     if (journal.front() != '/') journal = CurrentDirectory() + "/" + journal;
     int removed = 0;
-    if (const int fd = OpenJournal(journal, O_RDONLY); fd >= 0) {
+    std::uint32_t why = kFileOk;
+    const int fd = OpenJournal(journal, O_RDONLY, &why);
+    if (why != kFileOk) {
+        // What stands in the journal's place is the user's: this run lists nothing there.
+        if (refused != nullptr) *refused = why;
+        TheJournal().clear();
+        return 0;
+    }
+    if (fd >= 0) {
         std::string text(static_cast<std::size_t>(kMaxJournalBytes), '\0');
         std::size_t got = 0;
         for (ssize_t n = 0; got < text.size(); got += static_cast<std::size_t>(n)) {

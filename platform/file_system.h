@@ -223,8 +223,10 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // Takes the journal file at `windowsPath`: removes the temporaries an earlier run listed there
 // and left when it was ended half-way (each only while it is still the very file that was
 // made, as it was last written: the same inode, size and change time), and lists this run's
-// there from now on. How many went.
-int TakeTemporaryJournal(std::string_view windowsPath);
+// there from now on. How many went. A journal that is not a plain file of a journal's size (a
+// pipe, a folder, a device, a link, a huge file) is left as it is, neither read nor written, and
+// `refused` (when given) tells why: kBadFileType or kFileTooLarge (else kFileOk).
+int TakeTemporaryJournal(std::string_view windowsPath, std::uint32_t* refused = nullptr);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half;
 // the file keeps its permissions. WhyNotReplaced's refusals are returned and nothing is written.

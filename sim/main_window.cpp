@@ -882,9 +882,21 @@ void TakeBackKeptSettings() {
     const std::string prefix = InstallationPrefix();
     // The saves an earlier run was ended in the middle of left their temporaries, listed beside
     // the lock (one run per folder); those go, and this run lists its own there.
-    if (const int removed = platform::TakeTemporaryJournal(prefix + kTemporaryJournal))
+    std::uint32_t journalRefused = platform::kFileOk;
+    if (const int removed = platform::TakeTemporaryJournal(prefix + kTemporaryJournal, &journalRefused))
         win::TraceLine("start: removed " + std::to_string(removed) +
                        " temporary files an ended save left");
+    if (journalRefused != platform::kFileOk) {
+        const std::string why = journalRefused == platform::kFileTooLarge
+                                    ? std::string("it is larger than a list of them can be")
+                                    : win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
+        win::TraceLine(std::string("start: ") + kTemporaryJournal + " not used: " + why);
+        theSettingsNotes.push_back(
+            std::string("The list of the program's temporary files ") + kTemporaryJournal +
+            " cannot be used: " + why +
+            ". It is left as it is; temporary files that a save cut short leaves are not removed "
+            "at the next start.");
+    }
     for (const SettingsFileNames& names : kSettingsFiles) {
         const std::string file = prefix + names.name;
         const std::string standIn = prefix + names.standIn;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cockpit/cockpit_switches.h"
+#include "core/resource_volume.h"
 #include "cockpit/gps_display.h"
 #include "flight/aircraft.h"
 #include "flight/airspeed.h"
@@ -27,6 +28,7 @@
 #include "sim/slew.h"
 #include "ts/light_set.h"
 #include "win/compositor.h"
+#include "win/file_api.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "world/terrain_services.h"
@@ -253,13 +255,25 @@ void SimWorld::ReleaseLoadingScreen() {
     theLoadingArtTried = false;
 }
 
+namespace {
+constexpr char kLoadingArt[] = "Art\\Intro\\loading.bmp";
+constexpr char kLoadingColours[] = "Art\\Intro\\loading.pal";
+}  // namespace
+
 void SimWorld::ShowLoadingScreen(win::HWND) {
     if (!theLoadingArtTried) {
         theLoadingArtTried = true;
-        theLoadingBitmap = gfx::GFXBitmap::LoadNew("art\\intro\\loading.bmp");
+        theLoadingBitmap = gfx::GFXBitmap::LoadNew(kLoadingArt);
         // Colours the display may still show from the last time go only when new ones came.
-        if (auto palette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal"))
-            theLoadingPalette = std::move(palette);
+        auto palette = gfx::GFXPalette::LoadNew(kLoadingColours);
+        const bool paletteRead = palette != nullptr;
+        if (palette) theLoadingPalette = std::move(palette);
+        // Art that is there and cannot be read is named with the installation's damaged files;
+        // the start goes on without its picture.
+        for (const auto& [file, read] : {std::pair{kLoadingArt, theLoadingBitmap != nullptr},
+                                         std::pair{kLoadingColours, paletteRead}})
+            if (!read && win::GetFileAttributes(file) != win::INVALID_FILE_ATTRIBUTES)
+                core::ReportDamagedFile(file);
     }
     if (!theLoadingBitmap || !theLoadingPalette) return;
     gfx::GFXSurface* surface = gfx::GetDrawSurface();

@@ -272,16 +272,25 @@ void TellUnreadableInstallation(win::HWND window) {
         }
         tilesUnnamed = gone.size() > kTilesNamed ? gone.size() - kTilesNamed : 0;
     }
-    {
-        // The lessons' volume, or loose lessons in its folder standing in for it.
-        core::ResourceVolume lessons("Lessons\\Lessons.Vol", "Lessons", 0);
-        if (lessons.OpenFile("zqLess1.txt") != 0)
-            lessons.CloseFile();
+    // The lessons' volume and the aircraft's performance texts, or loose files in their folders
+    // standing in for them. With an installation source the texts are looked for there when
+    // they are read, and a refusal told then.
+    struct Volume {
+        const char* file;
+        const char* folder;
+        const char* member;
+        bool lookedForWhenRead;
+    };
+    for (const auto& [volume, folder, member, whenRead] :
+         {Volume{"Lessons\\Lessons.Vol", "Lessons", "zqLess1.txt", false},
+          Volume{"Data\\Perform.Vol", "Data\\Perform", "P0.Txt", true}}) {
+        if (whenRead && !core::theCdRoot.empty()) continue;
+        core::ResourceVolume opened(volume, folder, 0);
+        if (opened.OpenFile(member) != 0)
+            opened.CloseFile();
         else
-            unreadable.push_back(core::UnreadableVolume{"Lessons\\Lessons.Vol",
-                                                        win::GetFileAttributes("Lessons\\Lessons.Vol") !=
-                                                            win::INVALID_FILE_ATTRIBUTES,
-                                                        0});
+            unreadable.push_back(core::UnreadableVolume{
+                volume, win::GetFileAttributes(volume) != win::INVALID_FILE_ATTRIBUTES, 0});
     }
     if (unreadable.empty()) return;
     std::string text =

@@ -74,7 +74,9 @@ std::vector<std::uint8_t> WriteHelpIndex(const std::vector<HelpIndexRow>& rows) 
 }
 
 void ResolveSourcePath(std::string& path, std::string_view fileName) {
-    if (win::GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES) return;
+    // What stands at the path, a file or not, is the installation's: it is read or refused.
+    if (win::GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES || win::IsOtherThanPlainFile(path))
+        return;
     path = core::theCdRoot + "Corvex\\" + std::string(fileName);
 }
 

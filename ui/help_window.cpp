@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "core/text_lines.h"
+#include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
@@ -128,7 +129,16 @@ int HelpTopicFile::Parse(std::string_view text) {
 
 int HelpTopicFile::Load(const std::string& path) {
     std::string bytes;
-    if (!win::ReadTextFile(path, &bytes) || bytes.size() > kMaxFileBytes) bytes.clear();
+    readError = win::ERROR_SUCCESS;
+    if (!win::ReadTextFile(path, &bytes)) {
+        const std::uint32_t error = win::GetLastError();
+        if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
+            readError = error == win::ERROR_SUCCESS ? win::ERROR_READ_FAULT : error;
+        bytes.clear();
+    } else if (bytes.size() > kMaxFileBytes) {
+        readError = win::ERROR_FILE_TOO_LARGE;
+        bytes.clear();
+    }
     return Parse(bytes);
 }
 
@@ -164,6 +174,12 @@ void HelpWindow::Load() {
     std::string path = kHelpTopicFile;
     ResolveSourcePath(path, kHelpTopicFile);
     file.Load(path);
+    if (file.ReadError() == win::ERROR_SUCCESS) return;
+    // Something stands where the help file should be and cannot be read: the window shows no
+    // topics, and the user learns why.
+    win::TraceLine("help: " + path + " not read: " + win::DescribeFileError(file.ReadError()));
+    ShowFileMessage(UiMainWindow(), "The help file %s cannot be read; the help shows no topics.",
+                    path, file.ReadError());
 }
 
 bool HelpWindow::Open() {

@@ -41,7 +41,10 @@ public:
     // number holds.
     int Parse(std::string_view text);
     // Reads the file (an unreadable file leaves no topics); returns how many were read.
+    // ReadError tells why a file that is there was not read (ERROR_SUCCESS when it was, or
+    // when there is none).
     int Load(const std::string& path);
+    [[nodiscard]] std::uint32_t ReadError() const { return readError; }
     [[nodiscard]] const HelpTopic* Find(std::uint32_t id) const;
     // Every title and index word with its topic, sorted without regard to case.
     [[nodiscard]] std::vector<HelpIndexEntry> Index() const;
@@ -49,6 +52,7 @@ public:
 
 private:
     std::vector<HelpTopic> topics;
+    std::uint32_t readError = 0;
 };
 
 // The help window: one at a time, owned by the main window, left open while the user flies.

@@ -87,7 +87,11 @@ struct FoldedEqual {
 class Profile {
 public:
     // The text is at most platform::kMaxTextFileBytes, so 32-bit offsets hold every position.
-    explicit Profile(std::string text) : text_(std::move(text)) { Parse(); }
+    explicit Profile(std::string text) : text_(std::move(text)) {
+        ++parsed;
+        Parse();
+    }
+    static inline std::uint64_t parsed = 0;
     Profile(const Profile&) = delete;
     Profile& operator=(const Profile&) = delete;
 
@@ -234,9 +238,18 @@ struct LoadedText {
 
 // Files written inside a write batch and not yet stored: resolved path -> the name to store
 // under. Their text lives in the cache, which is trusted for them without looking at the file.
+// A write made inside a batch is kept as an edit and applied with the file's other edits in one
+// pass when the batch stores the file (or when a read needs the whole text): a batch of many
+// writes into a large file costs the file's size once, not once per write.
+struct PendingEdit {
+    enum Kind : std::uint8_t { kSet, kDeleteKey, kDeleteSection } kind;
+    std::string section, key, value;  // trimmed names
+};
 struct Batch {
     int depth = 0;
     std::map<std::string, std::string> pending;
+    std::map<std::string, std::vector<PendingEdit>> edits;  // resolved path -> in order made
+    std::set<std::string> changed;  // pending files whose text changed
 };
 Batch& TheBatch() {
     static auto& batch = *new Batch;
@@ -265,7 +278,8 @@ ReadBatch& TheReadBatch() {
     return batch;
 }
 
-LoadedText LoadFromFile(std::string_view fileName);
+LoadedText LoadFromFile(std::string_view fileName, bool withEdits = true);
+void ApplyPendingEdits(const std::string& key);
 
 // The file's text as reads see it: inside a read batch, what the batch's first read of the name
 // found. Writes look at the file itself.
@@ -279,13 +293,14 @@ LoadedText LoadText(std::string_view fileName) {
     return loaded;
 }
 
-LoadedText LoadFromFile(std::string_view fileName) {
+LoadedText LoadFromFile(std::string_view fileName, bool withEdits) {
     LoadedText loaded;
     const platform::ResolvedPath resolved = platform::ResolvePath(fileName);
     loaded.key = resolved.path;
     platform::FileInfo info;
     auto& cache = TheCache();
     if (TheBatch().pending.count(loaded.key) != 0) {
+        if (withEdits) ApplyPendingEdits(loaded.key);
         loaded.profile = cache[loaded.key].profile;
         return loaded;
     }
@@ -372,6 +387,7 @@ bool StoreText(std::string_view fileName, const std::string& key, std::string te
     Batch& batch = TheBatch();
     if (batch.depth > 0) {
         batch.pending[key] = std::string(fileName);
+        batch.changed.insert(key);
         TheCache()[key] = CachedFile{{}, std::make_shared<const Profile>(std::move(text)), NextUse()};
         SetLastError(ERROR_SUCCESS);
         return true;
@@ -402,6 +418,44 @@ bool FindValue(const Profile& profile, std::string_view section, std::string_vie
     if (line == Profile::npos) return false;
     *value = profile.Value(line);
     return true;
+}
+
+// A key's value as the reads see it. Inside a write batch the edits not yet applied answer for
+// the keys they set or removed, and the file's text for the others, so that reads between
+// writes do not apply the edits each time.
+struct FoundValue {
+    std::shared_ptr<const Profile> profile;  // keeps `value` alive
+    std::string_view value;
+    bool readable = true;
+    bool found = false;
+};
+FoundValue LookUpValue(std::string_view fileName, std::string_view section, std::string_view key) {
+    FoundValue f;
+    Batch& batch = TheBatch();
+    if (!batch.edits.empty()) {
+        const auto it = batch.edits.find(platform::ResolvePath(fileName).path);
+        if (it != batch.edits.end()) {
+            for (auto e = it->second.rbegin(); e != it->second.rend(); ++e) {
+                if (!EqualIgnoringCase(e->section, section)) continue;
+                if (e->kind == PendingEdit::kDeleteSection) return f;
+                if (!EqualIgnoringCase(e->key, key)) continue;
+                if (e->kind == PendingEdit::kSet) {
+                    f.value = e->value;
+                    f.found = true;
+                }
+                return f;
+            }
+            f.profile = TheCache()[it->first].profile;
+            if (!f.profile) f.profile = EmptyProfile();
+            f.found = FindValue(*f.profile, section, key, &f.value);
+            return f;
+        }
+    }
+    const LoadedText loaded = LoadText(fileName);
+    f.readable = loaded.readable;
+    f.profile = loaded.profile;
+    f.found = f.readable && FindValue(*f.profile, section, key, &f.value);
+    return f;
 }
 
 // Names in file order, each once whatever the case of its letters.
@@ -521,20 +575,66 @@ std::int32_t ParseInt(std::string_view text) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// The text with every section of that name deleted (key null), or the key's lines in the first
+// section of that name; false when nothing is deleted.
+bool DeleteFromText(const Profile& profile, std::string_view sectionName,
+                    const std::string_view* keyName, std::string* result) {
+    const std::string& text = profile.Text();
+    const auto& lines = profile.Lines();
+    result->clear();
+    std::size_t kept = 0;
+    bool changed = false;
+    if (keyName == nullptr) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].kind != LineKind::kSection ||
+                !EqualIgnoringCase(profile.Name(i), sectionName)) {
+                continue;
+            }
+            const std::size_t end = profile.SectionEnd(i);
+            result->append(text, kept, lines[i].start - kept);
+            kept = profile.StartOf(end);
+            changed = true;
+            i = end - 1;
+        }
+    } else {
+        const std::size_t header = profile.FindSection(sectionName);
+        if (header == Profile::npos) return false;
+        const std::size_t end = profile.SectionEnd(header);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            if (!EqualIgnoringCase(profile.Name(i), *keyName)) continue;
+            result->append(text, kept, lines[i].start - kept);
+            kept = lines[i].next;
+            changed = true;
+        }
+    }
+    if (!changed) return false;
+    result->append(text, kept, std::string::npos);
+    return true;
+}
+
+// Keeps a write made inside a batch as an edit of the file's text.
+void QueueEdit(std::string_view fileName, const LoadedText& loaded, PendingEdit edit) {
+    TheReadBatch().loaded.clear();  // what a read batch found may have changed
+    Batch& batch = TheBatch();
+    batch.pending.emplace(loaded.key, std::string(fileName));
+    CachedFile& cached = TheCache()[loaded.key];
+    if (!cached.profile) cached = CachedFile{{}, loaded.profile, NextUse()};
+    batch.edits[loaded.key].push_back(std::move(edit));
+}
+
 }  // namespace
 
 std::uint32_t GetPrivateProfileString(const char* section, const char* key,
                                       const char* defaultValue, char* buffer, std::uint32_t size,
                                       std::string_view fileName) {
-    const LoadedText loaded = LoadText(fileName);
-    const bool readable = loaded.readable;
-    const Profile& profile = *loaded.profile;
-    if (section == nullptr) return StoreList(SectionNames(profile), buffer, size);
-    if (key == nullptr) return StoreList(KeyNames(profile, section), buffer, size);
-    std::string_view value;
-    if (readable && FindValue(profile, section, key, &value)) {
+    if (section == nullptr || key == nullptr) {
+        const LoadedText loaded = LoadText(fileName);
+        if (section == nullptr) return StoreList(SectionNames(*loaded.profile), buffer, size);
+        return StoreList(KeyNames(*loaded.profile, section), buffer, size);
+    }
+    if (const FoundValue f = LookUpValue(fileName, section, key); f.found) {
         SetLastError(ERROR_SUCCESS);
-        return StoreString(value, buffer, size);
+        return StoreString(f.value, buffer, size);
     }
     std::string_view fallback = defaultValue == nullptr ? std::string_view() : defaultValue;
     while (!fallback.empty() && fallback.back() == ' ')
@@ -545,21 +645,15 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key,
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName) {
-    const LoadedText loaded = LoadText(fileName);
-    if (!loaded.readable) return std::string(defaultValue);
-    std::string_view value;
-    if (FindValue(*loaded.profile, section, key, &value)) return std::string(value);
-    return std::string(defaultValue);
+    const FoundValue f = LookUpValue(fileName, section, key);
+    return std::string(f.found ? f.value : defaultValue);
 }
 
 std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                                   std::string_view fileName) {
     if (section == nullptr || key == nullptr) return defaultValue;
-    const LoadedText loaded = LoadText(fileName);
-    if (!loaded.readable) return defaultValue;
-    std::string_view value;
-    if (!FindValue(*loaded.profile, section, key, &value)) return defaultValue;
-    return ParseInt(value);
+    const FoundValue f = LookUpValue(fileName, section, key);
+    return f.found ? ParseInt(f.value) : defaultValue;
 }
 
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
@@ -584,49 +678,20 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
                                           fileName);
     }
 
+    if (TheBatch().depth > 0) {
+        const LoadedText loaded = LoadFromFile(fileName, false);
+        if (!loaded.readable) return false;
+        QueueEdit(fileName, loaded,
+                  PendingEdit{key == nullptr ? PendingEdit::kDeleteSection : PendingEdit::kDeleteKey,
+                              std::string(sectionName), std::string(keyName), {}});
+        return NothingToChange();
+    }
     const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
-    const Profile& profile = *loaded.profile;
-    const std::string& text = profile.Text();
-    const std::string& cacheKey = loaded.key;
-    const auto& lines = profile.Lines();
     std::string result;
-
-    if (key == nullptr) {
-        // Delete every section of that name, header and lines.
-        std::size_t kept = 0;
-        bool changed = false;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != LineKind::kSection ||
-                !EqualIgnoringCase(profile.Name(i), sectionName)) {
-                continue;
-            }
-            const std::size_t end = profile.SectionEnd(i);
-            result.append(text, kept, lines[i].start - kept);
-            kept = profile.StartOf(end);
-            changed = true;
-            i = end - 1;
-        }
-        if (!changed) return NothingToChange();
-        result.append(text, kept, std::string::npos);
-        return StoreText(fileName, cacheKey, std::move(result));
-    }
-
-    // Delete the key's lines in the first section of that name, and nothing else.
-    const std::size_t header = profile.FindSection(sectionName);
-    if (header == Profile::npos) return NothingToChange();
-    const std::size_t end = profile.SectionEnd(header);
-    std::size_t kept = 0;
-    bool changed = false;
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
-        result.append(text, kept, lines[i].start - kept);
-        kept = lines[i].next;
-        changed = true;
-    }
-    if (!changed) return NothingToChange();
-    result.append(text, kept, std::string::npos);
-    return StoreText(fileName, cacheKey, std::move(result));
+    if (!DeleteFromText(*loaded.profile, sectionName, key == nullptr ? nullptr : &keyName, &result))
+        return NothingToChange();
+    return StoreText(fileName, loaded.key, std::move(result));
 }
 
 namespace {
@@ -733,6 +798,75 @@ std::string MergeSections(const Profile& profile, std::span<const SectionWrite> 
     return result;
 }
 
+// The text the file's edits made inside the batch give, in one pass over the text for each run
+// of keys set between deletions. A run whose text would be larger than a settings file can be
+// is set key by key, each as far as the size allows (the failure recorded as a store's).
+void ApplyPendingEdits(const std::string& key) {
+    Batch& batch = TheBatch();
+    const auto found = batch.edits.find(key);
+    if (found == batch.edits.end()) return;
+    const std::vector<PendingEdit> edits = std::move(found->second);
+    batch.edits.erase(found);
+    CachedFile& cached = TheCache()[key];
+    std::shared_ptr<const Profile> profile = cached.profile ? cached.profile : EmptyProfile();
+    bool changedAny = false;
+    const auto take = [&](std::string text) {
+        profile = std::make_shared<const Profile>(std::move(text));
+        changedAny = true;
+    };
+    // Keys set in a row, gathered by section in the order first named, the last value of a key
+    // winning.
+    std::vector<std::string_view> sections;
+    std::vector<std::vector<ProfileEntry>> entries;
+    const auto mergeRun = [&] {
+        if (sections.empty()) return;
+        std::vector<SectionWrite> writes;
+        for (std::size_t i = 0; i < sections.size(); ++i)
+            writes.push_back(SectionWrite{sections[i], entries[i]});
+        bool refused = false, changed = false;
+        std::string result = MergeSections(*profile, writes, &refused, &changed);
+        if (changed && result.size() <= platform::kMaxTextFileBytes) {
+            take(std::move(result));
+        } else if (changed) {
+            for (const SectionWrite& w : writes)
+                for (const ProfileEntry& e : w.entries) {
+                    const SectionWrite one{w.section, std::span<const ProfileEntry>(&e, 1)};
+                    std::string text = MergeSections(*profile, std::span<const SectionWrite>(&one, 1),
+                                                     &refused, &changed);
+                    if (!changed) continue;
+                    if (text.size() > platform::kMaxTextFileBytes)
+                        RecordStore(key, platform::kFileTooLarge);
+                    else
+                        take(std::move(text));
+                }
+        }
+        sections.clear();
+        entries.clear();
+    };
+    for (const PendingEdit& e : edits) {
+        if (e.kind == PendingEdit::kSet) {
+            std::size_t i = 0;
+            while (i < sections.size() && !EqualIgnoringCase(sections[i], e.section)) ++i;
+            if (i == sections.size()) {
+                sections.push_back(e.section);
+                entries.emplace_back();
+            }
+            entries[i].push_back(ProfileEntry{e.key, e.value});
+            continue;
+        }
+        mergeRun();
+        const std::string_view keyName = e.key;
+        std::string result;
+        if (DeleteFromText(*profile, e.section,
+                           e.kind == PendingEdit::kDeleteKey ? &keyName : nullptr, &result))
+            take(std::move(result));
+    }
+    mergeRun();
+    cached.profile = profile;
+    cached.lastUse = NextUse();
+    if (changedAny) batch.changed.insert(key);
+}
+
 }  // namespace
 
 bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntry> entries,
@@ -742,6 +876,23 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
     if (section == nullptr || BadSectionName(sectionName)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
+    }
+    if (TheBatch().depth > 0) {
+        const LoadedText loaded = LoadFromFile(fileName, false);
+        if (!loaded.readable) return false;
+        bool refused = false;
+        for (const ProfileEntry& e : entries) {
+            const std::string_view keyName = Trim(e.key);
+            if (BadKeyName(keyName) || HasLineBreak(e.value)) {
+                refused = true;
+                continue;
+            }
+            QueueEdit(fileName, loaded,
+                      PendingEdit{PendingEdit::kSet, std::string(sectionName), std::string(keyName),
+                                  std::string(e.value)});
+        }
+        SetLastError(refused ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS);
+        return !refused;
     }
     const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
@@ -823,9 +974,12 @@ bool ProfileWriteBatch::Flush() {
     batch.pending.clear();
     const int depth = batch.depth;
     batch.depth = 0;  // the stores below go to the files
+    for (const auto& [key, fileName] : pending) ApplyPendingEdits(key);
+    const std::set<std::string> changed = std::move(batch.changed);
+    batch.changed.clear();
     for (const auto& [key, fileName] : pending) {
         const auto it = TheCache().find(key);
-        if (it == TheCache().end()) continue;
+        if (it == TheCache().end() || changed.count(key) == 0) continue;
         const std::shared_ptr<const Profile> profile = it->second.profile;
         if (!StoreText(fileName, key, profile->Text())) {
             if (stored) firstError = GetLastError();
@@ -836,6 +990,10 @@ bool ProfileWriteBatch::Flush() {
     // The reason the caller reads is the first failure's.
     SetLastError(stored ? ERROR_SUCCESS : firstError);
     return stored;
+}
+
+std::uint64_t ProfileTextsParsed() {
+    return Profile::parsed;
 }
 
 std::uint64_t ProfileStoreFailureCount() {

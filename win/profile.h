@@ -114,6 +114,10 @@ public:
 [[nodiscard]] std::uint64_t ProfileStoreFailureCount();
 [[nodiscard]] std::uint32_t TakeProfileStoreFailure(std::string_view fileName);
 
+// How many texts of settings files have been parsed so far: a file read, or one a write
+// changed. The writes of a batch into one file parse it once, however many there are.
+[[nodiscard]] std::uint64_t ProfileTextsParsed();
+
 // Convenience: the names of the file's sections, or of one section's keys, in file order.
 [[nodiscard]] std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
 [[nodiscard]] std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,

@@ -326,8 +326,11 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     const std::string script =
         "answer \"cannot read these files\" OK always\nanswer \"is damaged\" OK always\n"
+        "answer \"cannot be read\" OK always\nanswer \"cannot be used\" OK always\n"
+        "answer \"could not be loaded\" OK always\nanswer SelectPilot OK always\n"
         "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
-        "set 1120 KSQLtoKFAT.Pln\nclick 1\nwait 1500\nsave @dir/after.flt\nquit\n";
+        "set 1120 KSQLtoKFAT.Pln\nclick 1\nwait 1500\nmenu 466\nwait 200\n"
+        "save @dir/after.flt\nquit\n";
     auto play = [&](const testsupport::TempFolder& dir) {
         std::string text = script;
         for (std::size_t at; (at = text.find("@dir")) != std::string::npos;) text.replace(at, 4, dir.Root());
@@ -400,16 +403,29 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         }
     }
     // What reads as nothing in a table's place is named the same way, and never waited for:
-    // each table gets one stand-in in turn.
+    // each table gets one stand-in in turn. So are the other files the start and the help read
+    // when something no file stands in their place, and the run goes on without them; the
+    // starting pilot is chosen when the file naming it cannot be read.
     const char* const kStandIns[] = {"pipe", "device", "loop", "2 GB"};
-    const std::pair<std::string, std::string> places[] = {
+    struct Place {
+        std::string name, where;
+        const char* kind = nullptr;  // a stand-in of the turn when null
+    };
+    const Place places[] = {
         {"na.apt", "Data/Nav/na.apt"},   {"na.ils", "Data/Nav/na.ils"},
         {"na.ndb", "Data/Nav/na.ndb"},   {"na.vct", "Data/Nav/na.vct"},
         {"rwys.bin", "Data/Runways/rwys.bin"}, {"buildings.bin", "Data/Buildings/buildings.bin"},
-        {"obstacle.bin", "Data/Obstacle/obstacle.bin"}, {"GridText.bin", "Art/Terrain/USA/GridText.bin"}};
+        {"obstacle.bin", "Data/Obstacle/obstacle.bin"}, {"GridText.bin", "Art/Terrain/USA/GridText.bin"},
+        {"Perform.Vol", "Data/Perform.Vol", "pipe"}, {"popups.hlp", "help/popups.hlp", "loop"},
+        {"loading.bmp", "Art/Intro/loading.bmp", "device"}, {"CURRENT", "PILOT/CURRENT", "pipe"},
+        {"KSQLtoKFAT.Pln", "FlightPlans/KSQLtoKFAT.Pln", "pipe"},
+        {".zephlon.temporaries", ".zephlon.temporaries", "pipe"},
+        {".zephlon.temporaries", ".zephlon.temporaries", "folder"},
+        {".zephlon.temporaries", ".zephlon.temporaries", "loop"},
+        {".zephlon.temporaries", ".zephlon.temporaries", "2 GB"}};
     int turn = 1;
-    for (const auto& [name, where] : places) {
-        const std::string kind = kStandIns[turn++ % 4];
+    for (const auto& [name, where, standIn] : places) {
+        const std::string kind = standIn != nullptr ? standIn : kStandIns[turn++ % 4];
         SCOPED_TRACE(name + " as a " + kind);
         DamagedInstallation run(std::nullopt);
         Put(run.dir, where, "");
@@ -420,6 +436,7 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         }
         if (kind == "device") fs::create_symlink("/dev/zero", target);
         if (kind == "loop") fs::create_symlink(target.filename(), target);
+        if (kind == "folder") fs::create_directory(target);
         if (kind == "2 GB") std::ofstream(target).close(), fs::resize_file(target, 2ull << 30);
         const CommandResult r = play(run.dir);
         EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 4000 ? r.out.size() - 4000 : 0);

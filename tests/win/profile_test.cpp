@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -354,52 +355,72 @@ TEST_F(ProfileTest, FailedStoresAreGivenOutOnce) {
 }
 
 // Random writes and deletes, checked after every step against a plain map of what the file
-// should hold.
+// should hold; the same edits made one by one and in write batches of several lengths leave the
+// file byte for byte the same, and a batch parses the text once per run of keys set, not once
+// per write.
 TEST_F(ProfileTest, AgreesWithASimpleModelOverRandomEdits) {
-    const std::string header = "; kept as written\n\n";
-    Put(header);
-    const char* sections[] = {"Views", "VIEWS", "sound", "Sound", "Time"};
-    const char* keys[] = {"zoom", "ZOOM", "pan", "Pan", "hobbs", "x"};
-    const char* values[] = {"1", "", "  padded ", "\"q\"", "a = b", "; not a comment", "long"};
-    std::map<std::string, std::map<std::string, std::string>> model;  // folded names
-    auto fold = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    std::uint32_t state = 7;
-    auto pick = [&state](std::uint32_t n) {
-        state = state * 1103515245u + 12345u;
-        return (state >> 16) % n;
-    };
-    for (int step = 0; step < 300; ++step) {
-        const char* section = sections[pick(5)];
-        const char* key = keys[pick(6)];
-        const std::uint32_t op = pick(20);
-        if (op < 14) {
-            const char* value = values[pick(7)];
-            ASSERT_TRUE(Write(section, key, value));
-            model[fold(section)][fold(key)] = value;
-        } else if (op < 19) {
-            ASSERT_TRUE(Write(section, key, nullptr));
-            auto it = model.find(fold(section));
-            if (it != model.end()) it->second.erase(fold(key));
-        } else {
-            ASSERT_TRUE(Write(section, nullptr, nullptr));
-            model.erase(fold(section));
-        }
-        ASSERT_EQ(Contents().compare(0, header.size(), header), 0) << "step " << step;
-        for (const char* s : sections) {
-            for (const char* k : keys) {
-                const auto section = model.find(fold(s));
-                std::string expected = "(none)";
-                if (section != model.end()) {
-                    const auto value = section->second.find(fold(k));
-                    if (value != section->second.end()) expected = value->second;
-                }
-                ASSERT_EQ(Get(s, k), expected) << "step " << step << " " << s << "/" << k;
+    std::string unbatched;
+    for (const int length : {0, 1, 7, 300}) {
+        SCOPED_TRACE(length);
+        const std::string header = "; kept as written\n\n";
+        Put(header);
+        const char* sections[] = {"Views", "VIEWS", "sound", "Sound", "Time"};
+        const char* keys[] = {"zoom", "ZOOM", "pan", "Pan", "hobbs", "x"};
+        const char* values[] = {"1", "", "  padded ", "\"q\"", "a = b", "; not a comment", "long"};
+        std::map<std::string, std::map<std::string, std::string>> model;  // folded names
+        auto fold = [](std::string s) {
+            for (char& c : s)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return s;
+        };
+        std::uint32_t state = 7;
+        auto pick = [&state](std::uint32_t n) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % n;
+        };
+        std::optional<ProfileWriteBatch> batch;
+        const std::uint64_t parsedBefore = ProfileTextsParsed();
+        std::uint64_t deletions = 0;
+        for (int step = 0; step < 300; ++step) {
+            if (length > 0 && step % length == 0) batch.emplace();
+            const char* section = sections[pick(5)];
+            const char* key = keys[pick(6)];
+            const std::uint32_t op = pick(20);
+            if (op < 14) {
+                const char* value = values[pick(7)];
+                ASSERT_TRUE(Write(section, key, value));
+                model[fold(section)][fold(key)] = value;
+            } else if (op < 19) {
+                ++deletions;
+                ASSERT_TRUE(Write(section, key, nullptr));
+                auto it = model.find(fold(section));
+                if (it != model.end()) it->second.erase(fold(key));
+            } else {
+                ++deletions;
+                ASSERT_TRUE(Write(section, nullptr, nullptr));
+                model.erase(fold(section));
             }
+            ASSERT_EQ(Contents().compare(0, header.size(), header), 0) << "step " << step;
+            for (const char* s : sections) {
+                for (const char* k : keys) {
+                    const auto section = model.find(fold(s));
+                    std::string expected = "(none)";
+                    if (section != model.end()) {
+                        const auto value = section->second.find(fold(k));
+                        if (value != section->second.end()) expected = value->second;
+                    }
+                    ASSERT_EQ(Get(s, k), expected) << "step " << step << " " << s << "/" << k;
+                }
+            }
+            if (length > 0 && step % length == length - 1) batch.reset();
         }
+        batch.reset();
+        // Keys set between two deletions are set in one pass.
+        if (length == 300) {
+            EXPECT_LE(ProfileTextsParsed() - parsedBefore, 2 * deletions + 2);
+        }
+        if (length == 0) unbatched = Contents();
+        EXPECT_EQ(Contents(), unbatched);
     }
 }
 
