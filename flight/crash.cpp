@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/numeric.h"
 #include "flight/airspeed.h"
 #include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
@@ -216,6 +217,19 @@ void ResetFlightModel() {
     theCrashed = 0;
     theCrashSoundStarted = false;
     theLowSpeedThrustCut = 0;
+}
+
+void ForgetFlownFlight() {
+    const std::int32_t freezeFrames = theFlightStep.freezeFrames;
+    theFlightStep = FlightStepState{};
+    theFlightStep.freezeFrames = freezeFrames;
+    theAeroLookup = AeroLookupResult{};
+    theAirData = AirDataExtras{};
+    theEngines = EngineState{};
+    theAutopilotWork = AutopilotWork{};
+    theCrashSoundStarted = false;
+    // The generator's own first seed, as at the start.
+    core::srand(1);
 }
 
 }  // namespace flight
