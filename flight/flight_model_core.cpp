@@ -152,8 +152,12 @@ constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a s
 // nose through 50 to 80 degrees after an abrupt pull from cruise), and with the drag of its lift
 // alone each swing was 0.6 to 0.65 of the one before; now the first after the pull is a quarter
 // to a half and the nose settles within two. In a steady mush the path hardly turns and the
-// drag is the wing's own. The stall lasts from the break until the elevator alone holds the wing
-// kStallOverDegrees below the peak (the pilot has eased the pull).
+// drag is the wing's own. The stall lasts from the break, or from the moment the elevator alone
+// holds the wing at its peak, until the elevator alone holds it kStallOverDegrees below the peak
+// (the pilot has eased the pull). Counted only from the break, the jet's wing, which a long pull
+// from cruise takes up and over the top of a zoom and down again with the flow still on it, swung
+// its nose through a second cycle two thirds of the first (46 then 30 degrees) before it ever
+// broke; held at the peak through the pull-out, its second swing is under half the first.
 constexpr double kSwingDrag = 0.15;
 constexpr double kMostSwingDrag = 0.4;
 constexpr double kStallOverDegrees = 2.0;
@@ -206,7 +210,7 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
                                   st.breakPitch * kDegreesPerBinary;
     if (elevatorBeyond < -kStallOverDegrees) {
         st.stallHeld = 0;
-    } else if (st.flowSeparated) {
+    } else if (st.flowSeparated || elevatorBeyond >= 0.0) {
         st.stallHeld = 1;
     }
     const double stepsPerSecond = s.fmStepTime > 0 ? 32768.0 / s.fmStepTime : 0.0;
