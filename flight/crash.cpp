@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/flight_hooks.h"
@@ -249,6 +250,20 @@ void ResetFlightModel() {
     theCrashSoundStarted = false;
     theLowSpeedThrustCut = 0;
     ForgetGroundAlongTrack();
+}
+
+void ForgetFlownFlight() {
+    const std::int32_t freezeFrames = theFlightStep.freezeFrames;
+    theFlightStep = FlightStepState{};
+    theFlightStep.freezeFrames = freezeFrames;
+    theAeroLookup = AeroLookupResult{};
+    theAirData = AirDataExtras{};
+    theEngines = EngineState{};
+    theAutopilotWork = AutopilotWork{};
+    theCrashSoundStarted = false;
+    ForgetGroundAlongTrack();
+    // The generator's own first seed, as at the start.
+    core::srand(1);
 }
 
 }  // namespace flight

@@ -237,5 +237,10 @@ void SetCrashMotion();
 
 // Puts the state record and every global of the flight model back to zero (program start).
 void ResetFlightModel();
+// Forgets what the steps, the engines and the autopilot worked out while the last flight flew
+// (filters, the stall's flags, integrator memories, the tanks' fractions), and starts the random
+// sequence of turbulence and gusts afresh, so that a flight read next flies as it would first
+// thing after the start. The freeze of the next frames stays.
+void ForgetFlownFlight();
 
 }  // namespace flight

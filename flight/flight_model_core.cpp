@@ -111,9 +111,9 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // as fast as the lift is lost, would let the nose follow slowly (a degree a second on the jet,
 // whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
 // away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
-// holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
+// holds); once the wing's angle has come down kBreakLetGoDegrees below the peak the term comes
 // back at the same rate. The lift curve is flat there (a degree below the peak the wing has 98 %
-// of its greatest lift back), so the break lets go as soon as the wing flies again: held on until
+// of its greatest lift back), so the break lets go soon after the wing flies again: held on until
 // the wing was 5 degrees below the peak, the nose fell with the break, the speed built, and the
 // pull threw it up into the next break, a bob of 30 degrees every 13 seconds that never settled.
 // The wing breaks once it has stayed past the peak for kBreakDelaySteps (a sixth of a second): a
@@ -121,30 +121,25 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // lift on (the flow takes that long to let go).
 //
 // The flow that has let go comes back onto the wing only once its angle is kReattachDegrees
-// below the peak. Until then a wing whose lift falls away steeply past the peak (the piston and
-// turboprop wing's, 14 % lower a degree past it) breaks no more: the break holds the wing
-// kMushHoldDegrees below the peak, taking away as much of `d` as that needs, so a wing held fully
-// back mushes at its greatest lift, at the stall speed. Left to break again near the peak, it sat
-// a degree past it with a seventh of its lift gone through the dive of each swing and took it back
-// with the next break at the bottom: the Baron swung 20 degrees and 18 kt every 18 seconds from
-// 6,500 to 7,500 ft, the Skyhawk 17 degrees from 1,000 to 2,500 ft, and held there the wing flew
-// 5 to 15 kt above the stall speed. The jet's wing, whose lift falls gently past its peak, breaks
-// again where it has settled into a mush, sinking more than kMushSinkDegrees with its path bending
-// less than kMushPathRate (at the slow top of a swing, where the path still bends over, a break
-// threw the nose down into the next swing).
+// below the peak. Until then the wing breaks no more: the break holds it kMushHoldDegrees below
+// the peak, taking away as much of `d` as that needs, so a wing held fully back mushes at its
+// greatest lift, at the stall speed. Left to break again near the peak, the piston and turboprop
+// wing (14 % of its lift gone a degree past the peak) sat a degree past it with a seventh of its
+// lift gone through the dive of each swing and took it back with the next break at the bottom:
+// the Baron swung 20 degrees and 18 kt every 18 seconds from 6,500 to 7,500 ft, the Skyhawk 17
+// degrees from 1,000 to 2,500 ft, and held there the wing flew 5 to 15 kt above the stall speed.
+// The jet's wing, whose lift falls gently past its peak, once broke again wherever it had settled
+// into a sinking mush: each break threw its nose into another swing, 0.63 to 0.70 of the one
+// before, and a late one of 12 degrees came near the ground; held like the others it settles.
 // Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;  // binary angle a step
-constexpr double kBreakRecoveryDegrees = 1.0;
 constexpr int kBreakDelaySteps = 3;
 constexpr double kReattachDegrees = 3.0;
 constexpr double kMushHoldDegrees = 1.0;
-// The break of such a wing lets go only this far below the peak, and the hold then brings the
-// wing back up to its mush: the nose falls clearly at the break (held only to the mush's angle
-// it fell 0.7 degrees in the heavy Baron's second after the break), then steadies.
-constexpr double kSteepBreakDegrees = 2.5;
-constexpr double kSteepLiftLoss = 0.95;  // the lift a degree past the peak, of the peak's
-constexpr std::int32_t kMushSinkDegrees = 5 * 65536 / 360;  // binary angle of the descending path
-constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a second
+// The break lets go this far below the peak, and the hold then brings the wing back up to its
+// mush: the nose falls clearly at the break (held only to the mush's angle it fell 0.7 degrees in
+// the heavy Baron's second after the break), then steadies.
+constexpr double kBreakLetGoDegrees = 2.5;
 
 // While the wing is held at its stall its separated flow drags the more the faster the path
 // swings: kSwingDrag of drag coefficient for each degree a second the path turns, up to
@@ -152,8 +147,12 @@ constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a s
 // nose through 50 to 80 degrees after an abrupt pull from cruise), and with the drag of its lift
 // alone each swing was 0.6 to 0.65 of the one before; now the first after the pull is a quarter
 // to a half and the nose settles within two. In a steady mush the path hardly turns and the
-// drag is the wing's own. The stall lasts from the break until the elevator alone holds the wing
-// kStallOverDegrees below the peak (the pilot has eased the pull).
+// drag is the wing's own. The stall lasts from the break, or from the moment the elevator alone
+// holds the wing at its peak, until the elevator alone holds it kStallOverDegrees below the peak
+// (the pilot has eased the pull). Counted only from the break, the jet's wing, which a long pull
+// from cruise takes up and over the top of a zoom and down again with the flow still on it, swung
+// its nose through a second cycle two thirds of the first (46 then 30 degrees) before it ever
+// broke; held at the peak through the pull-out, its second swing is under half the first.
 constexpr double kSwingDrag = 0.15;
 constexpr double kMostSwingDrag = 0.4;
 constexpr double kStallOverDegrees = 2.0;
@@ -161,17 +160,9 @@ constexpr double kPathRateSmoothing = 0.2;  // of the gap a step
 
 constexpr double kDegreesPerBinary = 360.0 / 65536.0;
 
-bool LiftFallsSteeplyPastPeak() {
-    const int type = FlightModelBaseType();
-    const AeroCoefficientRow* table = AeroCoefficientTable(type);
-    const AeroCoefficientRow& peak = PeakLiftRow(type);
-    return table[FindAeroRow(table, peak.alpha + 1.0)].cl < kSteepLiftLoss * peak.cl;
-}
-
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
     const std::int32_t pathStep = s.fmWndANG - st.lastPathAngle;
-    const std::int32_t pathRate = std::abs(pathStep);
     st.lastPathAngle = s.fmWndANG;
     if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
@@ -186,15 +177,13 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
     const double beyond = DegreesBeyondPeakLift();
     if (beyond < -kReattachDegrees) st.flowSeparated = 0;
     st.stepsPastPeak = beyond > 0.0 ? std::min(st.stepsPastPeak + 1, kBreakDelaySteps) : 0;
-    const bool steep = LiftFallsSteeplyPastPeak();
-    const bool mush = !steep && s.fmWndANG > kMushSinkDegrees && pathRate < kMushPathRate;
-    if (st.stepsPastPeak >= kBreakDelaySteps && (!st.flowSeparated || mush)) {
+    if (st.stepsPastPeak >= kBreakDelaySteps && !st.flowSeparated) {
         st.stallBreak = 1;
         st.flowSeparated = 1;
     }
-    if (beyond < -(steep ? kSteepBreakDegrees : kBreakRecoveryDegrees)) st.stallBreak = 0;
+    if (beyond < -kBreakLetGoDegrees) st.stallBreak = 0;
     std::int32_t target = st.stallBreak && d > 0 ? d : 0;
-    if (steep && st.flowSeparated && !st.stallBreak) {
+    if (st.flowSeparated && !st.stallBreak) {
         const double held = st.breakPitch + (beyond + kMushHoldDegrees) / kDegreesPerBinary;
         target = std::clamp(static_cast<std::int32_t>(held), 0, std::max(d, 0));
     }
@@ -206,7 +195,7 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
                                   st.breakPitch * kDegreesPerBinary;
     if (elevatorBeyond < -kStallOverDegrees) {
         st.stallHeld = 0;
-    } else if (st.flowSeparated) {
+    } else if (st.flowSeparated || elevatorBeyond >= 0.0) {
         st.stallHeld = 1;
     }
     const double stepsPerSecond = s.fmStepTime > 0 ? 32768.0 / s.fmStepTime : 0.0;

@@ -450,9 +450,11 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     // A saved height counts from the ground under the aircraft: the next datum update follows
     // the new ground without moving the aircraft.
     world::theTerrainSampleRestart = 1;
-    // Keys missing from the file read as 0; only the auto-coordination flag survives.
+    // Keys missing from the file read as 0; only the auto-coordination flag survives. Nothing
+    // the last flight's steps worked out flies on into this one.
     const std::uint8_t autoCoordination = fm.fmAutoCoordination;
     fm = flight::FlightModelState{};
+    flight::ForgetFlownFlight();
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     // A type no aircraft has is flown as the Cessna 172, and said so by the loader.
