@@ -366,6 +366,16 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
         {"Mount Mansfield VT", 44.5439, -72.8143, 4395},
         {"Mount Marcy NY", 44.1127, -73.9237, 5343},
         {"Mount Katahdin ME", 45.9044, -68.9213, 5267},
+        {"Mount Moran WY", 43.8353, -110.7756, 12610},
+        {"Thompson Peak ID", 44.1415, -115.0100, 10751},
+        {"West Spanish Peak CO", 37.3756, -104.9936, 13631},
+        {"American Fork Twin Peaks UT", 40.5519, -111.6569, 11489},
+        {"Hyndman Peak ID", 43.7494, -114.1312, 12012},
+        {"Ruby Dome NV", 40.6217, -115.4750, 11387},
+        {"Grandfather Mountain NC", 36.1072, -81.8102, 5946},
+        {"Castle Peak CO", 39.0097, -106.8614, 14279},
+        {"Capitol Peak CO", 39.1503, -107.0829, 14137},
+        {"Fremont Peak WY", 43.1247, -109.6181, 13751},
     };
     std::vector<Place> places;
     for (const auto& m : mountains) {
@@ -395,7 +405,9 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
 
 // Where pilots fly among the ranges (the sources are in data/places-us/summits.csv and
 // heights.csv): the summits of the Front Range between Longs Peak and Pikes Peak, the Sawatch, the
-// Elk Range, the Sierra from the Palisades to Tahoe with Yosemite Valley's walls and domes, the
+// Elk Range, the Sierra from Mount Langley past Whitney, the Palisades and the peaks above Bishop
+// to Tahoe with Yosemite Valley's walls and domes (its east crest stands far above the elevation
+// grid's clip at 10,750 ft, where the crest would otherwise stand flat-topped), the
 // Wasatch, the Smokies and the Adirondacks within 300 ft of their published heights; the passes
 // (the Divide's over the Sawatch and San Juans, Red Mountain, the Sierra's from Carson to Sonora,
 // Teton) and the valley towns between them (Ouray, Buena Vista, Salida, Gunnison, Crested Butte,
@@ -433,6 +445,21 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Maroon Peak CO", 39.0708, -106.9890, 14163, 300},
         {"Thunderhead Mountain TN", 35.5686, -83.7063, 5527, 300},
         {"Mount Sneffels CO", 38.0038, -107.7923, 14150, 300},
+        {"Mount Whitney CA", 36.5785, -118.2923, 14505, 300},
+        {"Mount Russell CA", 36.5907, -118.2890, 14094, 300},
+        {"Mount Langley CA", 36.5233, -118.2390, 14032, 300},
+        {"Mount Williamson CA", 36.6560, -118.3112, 14379, 300},
+        {"Split Mountain CA", 37.0209, -118.4224, 14064, 300},
+        {"Mount Darwin CA", 37.1669, -118.6715, 13837, 300},
+        {"Mount Humphreys CA", 37.2705, -118.6730, 13992, 300},
+        {"Basin Mountain CA", 37.2961, -118.6604, 13187, 300},
+        {"Mount Tom CA", 37.3385, -118.6585, 13658, 300},
+        {"Mount Morgan CA", 37.4053, -118.7329, 13754, 300},
+        {"Mount Tyndall CA", 36.6555, -118.3370, 14025, 300},
+        {"Mount Sill CA", 37.0961, -118.5035, 14159, 300},
+        {"Mount Abbot CA", 37.3863, -118.7848, 13710, 300},
+        {"Red Slate Mountain CA", 37.5075, -118.8693, 13129, 300},
+        {"Mount Lyell CA", 37.7394, -119.2716, 13120, 300},
         {"Rollins Pass CO", 39.9342, -105.6828, 11677, 200},
         {"Berthoud Pass CO", 39.7978, -105.7769, 11307, 200},
         {"Loveland Pass CO", 39.6636, -105.8792, 11990, 200},
