@@ -180,7 +180,8 @@ void WorldToGridCell(std::int32_t x, std::int32_t z, std::uint16_t* cellX, std::
 
 std::string ExtractAirportIdent(const std::string& label) {
     std::string ident;
-    const std::size_t open = label.find('(');
+    // The identifier closes the label: a name may hold brackets of its own before it.
+    const std::size_t open = label.rfind('(');
     if (open != std::string::npos) {
         for (std::size_t i = open + 1; i < label.size() && label[i] != ')' && ident.size() < 4; ++i)
             ident += label[i];

@@ -49,7 +49,7 @@ inline constexpr std::uint32_t kAirspaceWrapCommand = 690;
 void WorldToGridCell(std::int32_t x, std::int32_t z, std::uint16_t* cellX, std::uint16_t* cellZ,
                      std::uint32_t* fracX, std::uint32_t* fracZ);
 
-// The station identifier of a label: the text inside "(...)" when there is one, else the start
+// The station identifier of a label: the text inside the last "(...)" when there is one, else the start
 // up to the first '-' or blank; at most four characters.
 [[nodiscard]] std::string ExtractAirportIdent(const std::string& label);
 

@@ -252,6 +252,7 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
         const std::string tail = "(" + a.ident + ")";
         ASSERT_GE(entry.name.size(), tail.size()) << a.ident;
         EXPECT_EQ(entry.name.substr(entry.name.size() - tail.size()), tail);
+        EXPECT_EQ(nav::ExtractAirportIdent(entry.name), a.ident) << entry.name;
     }
     // Every VOR's record gives its frequency and position.
     std::map<std::string, const nav::VorRecord*> vorByIdent;

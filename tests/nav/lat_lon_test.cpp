@@ -245,6 +245,7 @@ TEST(LatLon, AirportIdentOfALabel) {
         const char* ident;
     } cases[] = {
         {"San Carlos (SQL)", "SQL"},
+        {"Boise Air Terminal (Gowen Field) (KBOI)", "KBOI"},
         {"KSQL-San Carlos", "KSQL"},
         {"ABCDEFG", "ABCD"},
         {"OAK VORTAC", "OAK"},
