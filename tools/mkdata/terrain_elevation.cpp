@@ -240,45 +240,40 @@ LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& sta
         std::fill(sw.begin(), sw.end(), 0.0);
         std::fill(swv.begin(), swv.end(), 0.0);
         std::fill(swv2.begin(), swv2.end(), 0.0);
-        departures.ForBox(x0 - reachD, bottom - reachD, right + reachD, top + reachD,
-                          [&](const ElevationPoint& p) {
+        // Each node of the band within `reach` of the point, row by row, with its squared distance.
+        const auto nodesNear = [&](const ElevationPoint& p, double reach, double reach2,
+                                   const auto& add) {
             int ia = 0, ib = 0, ja = 0, jb = 0;
-            span(p.at.x, x0, reachD, 0, n - 1, &ia, &ib);
-            span(p.at.y, y0, reachD, j0, j1, &ja, &jb);
-            const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
+            span(p.at.x, x0, reach, 0, n - 1, &ia, &ib);
+            span(p.at.y, y0, reach, j0, j1, &ja, &jb);
             for (int j = ja; j <= jb; ++j) {
                 const double dy = p.at.y - (y0 + j * kDetailStep);
                 const std::size_t base = static_cast<std::size_t>(j - j0) * across;
                 for (int i = ia; i <= ib; ++i) {
                     const double dx = p.at.x - (x0 + i * kDetailStep);
                     const double d2 = dx * dx + dy * dy;
-                    if (d2 > reachD2) continue;
-                    const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
-                    w[base + i] += a;
-                    wv[base + i] += a * p.feet;
+                    if (d2 <= reach2) add(base + i, d2);
                 }
             }
+        };
+        departures.ForBox(x0 - reachD, bottom - reachD, right + reachD, top + reachD,
+                          [&](const ElevationPoint& p) {
+            const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
+            nodesNear(p, reachD, reachD2, [&](std::size_t k, double d2) {
+                const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
+                w[k] += a;
+                wv[k] += a * p.feet;
+            });
         });
         stations.ForBox(x0 - reachS, bottom - reachS, right + reachS, top + reachS,
                         [&](const ElevationPoint& p) {
-            int ia = 0, ib = 0, ja = 0, jb = 0;
-            span(p.at.x, x0, reachS, 0, n - 1, &ia, &ib);
-            span(p.at.y, y0, reachS, j0, j1, &ja, &jb);
-            for (int j = ja; j <= jb; ++j) {
-                const double dy = p.at.y - (y0 + j * kDetailStep);
-                const std::size_t base = static_cast<std::size_t>(j - j0) * across;
-                for (int i = ia; i <= ib; ++i) {
-                    const double dx = p.at.x - (x0 + i * kDetailStep);
-                    const double d2 = dx * dx + dy * dy;
-                    if (d2 > reachS2) continue;
-                    const std::size_t k = base + i;
-                    best[k] = std::min(best[k], d2);
-                    const double a = p.weight * FastExpNeg(d2 * local);
-                    sw[k] += a;
-                    swv[k] += a * p.feet;
-                    swv2[k] += a * p.feet * p.feet;
-                }
-            }
+            nodesNear(p, reachS, reachS2, [&](std::size_t k, double d2) {
+                best[k] = std::min(best[k], d2);
+                const double a = p.weight * FastExpNeg(d2 * local);
+                sw[k] += a;
+                swv[k] += a * p.feet;
+                swv2[k] += a * p.feet * p.feet;
+            });
         });
         for (int j = j0; j <= j1; ++j)
             for (int i = 0; i < n; ++i) {
