@@ -1,6 +1,20 @@
 # Build helpers: every folder's sources are found by globbing, so adding a file needs no edit here.
 
 set(ZEPHLON_WARNINGS -Wall -Wextra -Werror)
+
+# The CI trees (scripts/build.sh tests and sanitize) compile the libraries' files eight to a
+# unit: the headers are parsed once a batch (the optimised tree's libraries, cold on three
+# cores: 345 processor-seconds where a unit a file takes 532). Files with options of their own
+# (the frame's -O3 files, the sanitizer tree's -O2 ones, the zone reader) stay on their own.
+# Developers' trees keep one unit a file for quick incremental builds.
+option(ZEPHLON_UNITY "Compile the libraries in batches of eight files (unity build)" OFF)
+set(ZEPHLON_UNITY_BATCH 8 CACHE STRING "Files in one unity batch")
+function(zephlon_unity target)
+  if(ZEPHLON_UNITY)
+    set_target_properties(${target} PROPERTIES
+      UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${ZEPHLON_UNITY_BATCH})
+  endif()
+endfunction()
 # ZEPHLON_CODE_OPTIONS (set by the top list file): options of the program's own code, the
 # libraries and the programs, not of the tests' code.
 
@@ -30,6 +44,7 @@ function(zephlon_layer folder)
   set(lib zephlon_${folder})
   if(srcs)
     add_library(${lib} STATIC ${srcs})
+    zephlon_unity(${lib})
     target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${lib} PUBLIC ${ARG_DEPS})
@@ -52,6 +67,7 @@ function(zephlon_system)
   endforeach()
   if(srcs)
     add_library(zephlon_system STATIC ${srcs})
+    zephlon_unity(zephlon_system)
     target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
     target_include_directories(zephlon_system PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(zephlon_system PUBLIC ${ARG_DEPS})

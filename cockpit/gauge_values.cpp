@@ -30,14 +30,14 @@ namespace cockpit {
 
 namespace {
 
-flight::FlightModelState& State() {
+flight::FlightModelState& GaugeValuesState() {
     return flight::theFlightModelState;
 }
-int Type() {
+int GaugeValuesType() {
     return flight::theAircraftServices.aircraftType();
 }
 bool Running(int engine) {
-    return (State().fmEngines & (engine == 0 ? 1 : 2)) != 0;
+    return (GaugeValuesState().fmEngines & (engine == 0 ? 1 : 2)) != 0;
 }
 std::int32_t Trunc(double x) {
     return core::ClampToInt32(std::trunc(x));
@@ -70,7 +70,7 @@ void FollowSound(int engine, std::int32_t value, int type) {
 struct ReportFields {
     ReportFields() {
         core::RegisterReportField("ias_knots", [] {
-            return core::ReportNumber(flight::AirspeedWordKnots(State().fmIAS), 1);
+            return core::ReportNumber(flight::AirspeedWordKnots(GaugeValuesState().fmIAS), 1);
         });
         core::RegisterReportField("gauge_airspeed",
                                   [] { return std::to_string(theAirspeedIndicator.value); });
@@ -296,7 +296,7 @@ constexpr double kRatedRpm = 2700.0;
 // The ram of the aircraft's true airspeed in the air about it.
 namespace {
 double RamInches(double feet, double kelvin) {
-    const double metresPerSecond = std::max<double>(State().fmTAVel, 0.0) / 65536.0;
+    const double metresPerSecond = std::max<double>(GaugeValuesState().fmTAVel, 0.0) / 65536.0;
     return flight::RamInches(AirPressureInches(feet), kelvin, metresPerSecond);
 }
 }  // namespace
@@ -305,7 +305,8 @@ double ManifoldPressure(int engine) {
     const double feet = AltitudeFeet();
     const double air = AirPressureInches(feet);
     if (!Running(engine)) return air;
-    const double rpm = std::max<double>(State().fmEngineSpeed[engine == 0 ? 0 : 1], 600.0);
+    const double rpm =
+        std::max<double>(GaugeValuesState().fmEngineSpeed[engine == 0 ? 0 : 1], 600.0);
     const double kelvin = 288.15 * std::max(1.0 - 6.8756e-6 * feet, 0.05);
     const double inches = kFrictionInches + flight::EngineRatedPowerShare(engine) *
                                                 (kRatedInches - kFrictionInches) * kRatedRpm / rpm *
@@ -315,7 +316,7 @@ double ManifoldPressure(int engine) {
 
 double PistonFuelFlowGallons(int engine) {
     if (!Running(engine)) return 0.0;
-    const double power = static_cast<std::uint16_t>(State().fmEnginePower[engine]);
+    const double power = static_cast<std::uint16_t>(GaugeValuesState().fmEnginePower[engine]);
     // The engine step burns power x 1536 / 65536 / 10 (1/256 kg) twice per slow step for each
     // engine (a single's from its selector's tank, a twin's from each of its two selectors'),
     // 5460 slow steps an hour. Avgas weighs 2.72 kg a gallon.
@@ -342,10 +343,10 @@ std::int32_t IdealMixtureLever() {
 
 double TurbineTorque(int type, int engine) {
     if (!Running(engine)) return 0.0;
-    const double fraction = State().fmPowerFraction[engine] / 65536.0;
+    const double fraction = GaugeValuesState().fmPowerFraction[engine] / 65536.0;
     // The jet's word is its fuel flow in kilograms an hour: a turbine burns its power word's
     // worth, the power fraction's share of the engine constant.
-    return fraction * (type == 4 ? State().fmEngineConstant : 200.0);
+    return fraction * (type == 4 ? GaugeValuesState().fmEngineConstant : 200.0);
 }
 
 double TurbineCelsius(int type, std::int32_t word) {
@@ -359,7 +360,8 @@ std::int32_t TurbineWordFromCelsius(int type, double c) {
 
 std::int32_t TurbineTemperatureWord(int type, int engine) {
     // Inter-turbine temperature from the power: idle to full power over the engine's range.
-    const double fraction = Running(engine) ? State().fmPowerFraction[engine] / 65536.0 : 0.0;
+    const double fraction =
+        Running(engine) ? GaugeValuesState().fmPowerFraction[engine] / 65536.0 : 0.0;
     const double c = Running(engine) ? (type == 4 ? 430.0 + 290.0 * fraction : 480.0 + 300.0 * fraction)
                                      : 20.0;
     return TurbineWordFromCelsius(type, c);
@@ -382,7 +384,7 @@ double theTurbineHeat[2] = {std::nan(""), std::nan("")};
 double theExhaustHeat = std::nan("");
 
 double AirCelsius() {
-    return State().fmOAT / 256.0;
+    return GaugeValuesState().fmOAT / 256.0;
 }
 
 // One update of a hot part: at `hot` while the engine burns; otherwise cooling toward `air`, or
@@ -413,15 +415,15 @@ double TurbineHeatCelsius(int engine) {
 // ---- the update's routines ------------------------------------------------------------------------
 
 void UpdateFuelQuantity() {
-    const int type = Type();
+    const int type = GaugeValuesType();
     double k = 0.0022651566;
     if (type == 1) k = 0.0013149752;
     if (type == 2) k = 0.00073982008;
     if (type == 3) k = 0.00027825342;
     if (type == 4) k = 0.00859375 * 0.041176471;
     const bool on = theMasterSwitch.switchState != 0;
-    const std::int16_t left = on ? Word(Trunc(State().fmFuel1 * k)) : 0;
-    const std::int16_t right = on ? Word(Trunc(State().fmFuel2 * k)) : 0;
+    const std::int16_t left = on ? Word(Trunc(GaugeValuesState().fmFuel1 * k)) : 0;
+    const std::int16_t right = on ? Word(Trunc(GaugeValuesState().fmFuel2 * k)) : 0;
     if (theLeftFuelGauge.needle != left) theLeftFuelGauge.dirty = 1;
     if (theRightFuelGauge.needle != right) theRightFuelGauge.dirty = 1;
     theLeftFuelGauge.needle = left;
@@ -430,14 +432,14 @@ void UpdateFuelQuantity() {
 
 void UpdateElectricalLoad() {
     static constexpr std::int16_t kLoad[5][2] = {{0, 0}, {17, 0}, {24, 24}, {30, 30}, {18, 18}};
-    const int type = std::clamp(Type() == 5 ? 0 : Type(), 0, 4);
+    const int type = std::clamp(GaugeValuesType() == 5 ? 0 : GaugeValuesType(), 0, 4);
     const bool on = theMasterSwitch.switchState != 0;
     theAmmeter.needle = on ? kLoad[type][0] : 0;
     theAmmeter2.needle = on ? kLoad[type][1] : 0;
 }
 
 void UpdateManifoldPressure() {
-    const int type = Type();
+    const int type = GaugeValuesType();
     if (type != 1 && type != 2) return;
     const std::int32_t left =
         ManifoldFrame(type, Running(0), PowerValueFromManifold(ManifoldPressure(0)));
@@ -454,7 +456,7 @@ void UpdateManifoldPressure() {
 }
 
 void UpdateFuelFlow() {
-    const int type = Type();
+    const int type = GaugeValuesType();
     if (type == 1 || type == 2) {
         const double reference = FuelFlowReference(type, PistonFuelFlowGallons(0));
         theEnginePowerGauge.value2 =
@@ -508,13 +510,14 @@ void UpdateSynchroscope() {
 namespace {
 
 void UpdateAirspeed(int type) {
-    const std::int32_t frame = AirspeedFrame(type, State().fmIAS);
+    const std::int32_t frame = AirspeedFrame(type, GaugeValuesState().fmIAS);
     theAirspeedIndicator.value = frame;
-    if (type == 4) theAirspeedIndicator.value2 = State().fmMach100;
+    if (type == 4) theAirspeedIndicator.value2 = GaugeValuesState().fmMach100;
 }
 
 void UpdateHeading(int type) {
-    const auto h = static_cast<std::uint16_t>(State().fmHead - world::theMagneticVariation);
+    const auto h =
+        static_cast<std::uint16_t>(GaugeValuesState().fmHead - world::theMagneticVariation);
     const std::int32_t d = Trunc(h * 0.005493298 + 0.5);
     const std::int32_t card = CardFrameForHeading(h);
     theHsiGauge.compassFrame = static_cast<std::int16_t>(card);
@@ -558,7 +561,7 @@ void UpdateAltimeter(int type) {
 
 void UpdateTurnCoordinator() {
     theTurnCoordinator.value = TurnFrame(flight::theFlightStep.turnIncrement);
-    theTurnCoordinator.value2 = Word(TurnBall(State().fmSlipBall));
+    theTurnCoordinator.value2 = Word(TurnBall(GaugeValuesState().fmSlipBall));
 }
 
 void UpdateVerticalSpeed(int type) {
@@ -567,7 +570,7 @@ void UpdateVerticalSpeed(int type) {
 }
 
 void UpdateEngines(int type) {
-    const flight::FlightModelState& s = State();
+    const flight::FlightModelState& s = GaugeValuesState();
     if (type == 0 || type == 5 || type == 1) {
         std::int32_t t1 = type == 1 ? PistonTachometerTarget(
                                           GovernedSpeed(s.fmEngineSpeed[0], thePropPitchLever.lever))
@@ -679,10 +682,10 @@ void SettleGauges() {
 }
 
 void UpdateGauges() {
-    const int type = Type();
+    const int type = GaugeValuesType();
     if (flight::SystemReliability::IsAttitudeWorking()) {
-        theAttitudeLayout.pitch = static_cast<std::int16_t>(State().fmPitch);
-        theAttitudeLayout.bank = static_cast<std::int16_t>(State().fmBank / 182);
+        theAttitudeLayout.pitch = static_cast<std::int16_t>(GaugeValuesState().fmPitch);
+        theAttitudeLayout.bank = static_cast<std::int16_t>(GaugeValuesState().fmBank / 182);
     }
     if (flight::SystemReliability::IsAirspeedWorking()) UpdateAirspeed(type);
     if (flight::SystemReliability::IsHeadingWorking()) UpdateHeading(type);
@@ -694,8 +697,8 @@ void UpdateGauges() {
     UpdateFuelQuantity();
     // The outside air temperature where the aircraft flies (the oil temperatures run hotter above
     // 80 F).
-    theTemperatureGauge.value = FahrenheitFromTemperatureWord(State().fmOAT);
-    theFlapsLever.value = State().fmFlaps;
+    theTemperatureGauge.value = FahrenheitFromTemperatureWord(GaugeValuesState().fmOAT);
+    theFlapsLever.value = GaugeValuesState().fmFlaps;
     if (type != 0 && type != 5) UpdateGearLamps();
     switch (type) {
         case 1:

@@ -20,9 +20,9 @@ namespace cockpit {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kGpsPagesTwoPi = 6.283185307179586;
 constexpr double kUnitsPerFoot = 0.3048 * 256.0;
-constexpr double kUnitsPerMile = 1852.0 * 256.0;
+constexpr double kGpsPagesUnitsPerMile = 1852.0 * 256.0;
 // Airports and their localisers are looked for at least this far round the map's centre (about
 // 4.35 NM), so that on a small map a field just beyond its edge still shows the runways and the
 // localiser wedges that reach into it.
@@ -269,7 +269,7 @@ void GpsDisplay::DrawPage() {
                     if (r % 2 == 0 && r + 1 < rows.size()) {
                         fx = rows[r + 1].x, fz = rows[r + 1].z;
                     } else if (r % 2 == 0) {
-                        const double h = end.heading * kTwoPi / 65536.0;
+                        const double h = end.heading * kGpsPagesTwoPi / 65536.0;
                         fx = end.x + std::sin(h) * end.length * kUnitsPerFoot;
                         fz = end.z + std::cos(h) * end.length * kUnitsPerFoot;
                     }
@@ -283,7 +283,7 @@ void GpsDisplay::DrawPage() {
                     }
                     if (range <= 10.0) {
                         // The designator just outside its threshold.
-                        const double h = end.heading * kTwoPi / 65536.0;
+                        const double h = end.heading * kGpsPagesTwoPi / 65536.0;
                         const auto [tx, ty] = at(end.x - std::sin(h) * 600 * kUnitsPerFoot,
                                                  end.z - std::cos(h) * 600 * kUnitsPerFoot);
                         const gfx::GFXFont* f = range <= 3.0 ? largeFont.get() : smallFont.get();
@@ -305,9 +305,9 @@ void GpsDisplay::DrawPage() {
             for (const nav::IlsRecord& l : db.ils) {
                 if (!within(l.x, l.z, airportReach)) continue;
                 // The wedge opens from the antenna against the course, 3 degrees each side.
-                const double back = l.course * kTwoPi / 65536.0 + kTwoPi / 2;
-                const double reach = std::min(5.0, range * 0.4) * kUnitsPerMile;
-                const double spread = 3.0 * kTwoPi / 360.0;
+                const double back = l.course * kGpsPagesTwoPi / 65536.0 + kGpsPagesTwoPi / 2;
+                const double reach = std::min(5.0, range * 0.4) * kGpsPagesUnitsPerMile;
+                const double spread = 3.0 * kGpsPagesTwoPi / 360.0;
                 const auto [ax, ay] = at(l.x, l.z);
                 const auto [lx, ly] = at(l.x + std::sin(back + spread) * reach,
                                          l.z + std::cos(back + spread) * reach);
@@ -534,7 +534,7 @@ void GpsDisplay::DrawInformationBox() {
                 const double legX = static_cast<double>(toSlot.x) - fromSlot.x;
                 const double legZ = static_cast<double>(toSlot.z) - fromSlot.z;
                 double diff = std::atan2(dx, dz) - std::atan2(legX, legZ);
-                diff = std::remainder(diff, kTwoPi) * 360.0 / kTwoPi;
+                diff = std::remainder(diff, kGpsPagesTwoPi) * 360.0 / kGpsPagesTwoPi;
                 std::snprintf(text, sizeof text, "%c%d DEG", diff < 0 ? 'L' : 'R',
                               static_cast<int>(std::fabs(diff) + 0.05));
                 boxLines.push_back(text);

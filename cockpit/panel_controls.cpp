@@ -13,7 +13,7 @@ std::int32_t& thePitotHeatOn = thePitotHeatSwitch.switchState;
 
 namespace {
 
-int Type() {
+int PanelControlsType() {
     return flight::theAircraftServices.aircraftType();
 }
 
@@ -43,14 +43,14 @@ bool MayThrottle() {
 }  // namespace
 
 void UpdateThrottleLever() {
-    const int t = Type();
+    const int t = PanelControlsType();
     SetKnob(theThrottleLever, Twin(t) ? Fine(theThrottleLever.lever) : Half(theThrottleLever.lever));
     if (MayThrottle())
         flight::theFlightModelState.fmThrot = static_cast<std::int16_t>(theThrottleLever.lever * 1057);
 }
 
 void UpdateThrottleLeverRight() {
-    if (!Twin(Type())) return;
+    if (!Twin(PanelControlsType())) return;
     SetKnob(theThrottleLever2, Fine(theThrottleLever2.lever));
     if (MayThrottle())
         flight::theFlightModelState.fmThrotRight =
@@ -58,7 +58,7 @@ void UpdateThrottleLeverRight() {
 }
 
 void UpdatePropPitchLever() {
-    const int t = Type();
+    const int t = PanelControlsType();
     SetKnob(thePropPitchLever, (t == 2 || t == 3) ? Fine(thePropPitchLever.lever)
                                                   : Half(thePropPitchLever.lever));
 }
@@ -68,7 +68,7 @@ void UpdatePropPitchLeverRight() {
 }
 
 void UpdateMixtureLever() {
-    const int t = Type();
+    const int t = PanelControlsType();
     PanelGauge& g = theMixtureLever;
     SetKnob(g, (t == 2 || t == 3) ? Fine(g.lever) : Half(g.lever));
     theLeftMixtureLever = g.lever;
@@ -80,7 +80,7 @@ void UpdateMixtureLever() {
 }
 
 void UpdateMixtureLeverRight() {
-    const int t = Type();
+    const int t = PanelControlsType();
     PanelGauge& g = theMixtureLever2;
     SetKnob(g, (t == 2 || t == 3) ? Fine(g.lever) : Half(g.lever));
     if (t == 3) theRightConditionLever = g.lever;
@@ -90,7 +90,7 @@ void UpdateMixtureLeverRight() {
 namespace {
 
 bool GearMayMove() {
-    const int t = Type();
+    const int t = PanelControlsType();
     if (t == 0 || t == 5 || t < 0 || t > 5) return false;
     if (flight::theFlightModelState.fmOTG != 0) return false;
     return theBatteryPower != 0;

@@ -20,7 +20,7 @@ namespace {
 
 constexpr const char* kPanel = "Panel";
 
-int Type() {
+int PanelStateType() {
     return flight::theAircraftServices.aircraftType();
 }
 bool C172(int t) {
@@ -29,7 +29,7 @@ bool C172(int t) {
 bool Turbine(int t) {
     return t == 3 || t == 4;
 }
-bool Twin(int t) {
+bool PanelStateTwin(int t) {
     return t == 2 || t == 3 || t == 4;
 }
 
@@ -76,7 +76,7 @@ struct LightKey {
 }  // namespace
 
 int ReadPanelState(core::IniFile& f) {
-    const int t = Type();
+    const int t = PanelStateType();
     theSwapPanel = Flag(f, "swapPanel");
     if (C172(t)) {
         theNav2Indicator.altFace = Flag(f, "C172navCompass");
@@ -156,7 +156,7 @@ int ReadPanelState(core::IniFile& f) {
     theTachometer2.value = Get(f, "tachometer2IconNum", 0, 0, 180);
     theTachometer1.needle = Word(f, "tachometer1NeedlePos", 0, 0, 360);
     theTachometer2.needle = Word(f, "tachometer2NeedlePos", 0, 0, 360);
-    if (Twin(t)) {
+    if (PanelStateTwin(t)) {
         theFuelSelector2.lever = Word(f, "fuelSel2", 1, 0, 2);
         theFuelSelector2.dirty = 1;
     }
@@ -188,7 +188,7 @@ int ReadPanelState(core::IniFile& f) {
 }
 
 int WritePanelState(core::IniFile& f) {
-    const int t = Type();
+    const int t = PanelStateType();
     int ok = 1;
     auto put = [&](const char* key, std::int32_t v) { ok &= f.PutInt(kPanel, key, v) != 0; };
     put("swapPanel", theSwapPanel);
@@ -245,7 +245,7 @@ int WritePanelState(core::IniFile& f) {
         put(kAutopilotKeys[i], theAutopilotPanel.buttons[i]);
     for (int i = 0; i < 7; ++i)
         put(kAudioKeys[i], theAudioPanel.buttons[i]);
-    if (Twin(t)) put("fuelSel2", theFuelSelector2.lever);
+    if (PanelStateTwin(t)) put("fuelSel2", theFuelSelector2.lever);
     return ok;
 }
 

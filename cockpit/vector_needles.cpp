@@ -9,13 +9,13 @@ namespace cockpit {
 
 namespace {
 
-constexpr double kPi = 3.14159265359;
+constexpr double kVectorNeedlesPi = 3.14159265359;
 
 // The work angle of a compass angle, in radians: 450 - angle, less 360 above 360.
 double WorkAngle(double degrees) {
     double a = 450.0 - degrees;
     if (a > 360.0) a -= 360.0;
-    return a * kPi / 180.0;
+    return a * kVectorNeedlesPi / 180.0;
 }
 
 IntPoint Along(IntPoint from, double length, double radians) {
@@ -42,8 +42,8 @@ void DrawArrowNeedle(PanelGauge& gauge, IntPoint centre, std::int32_t radius, do
     const IntPoint tip = Along(centre, radius, a);
     auto& p = gauge.needlePolygon;
     p.vertices[0] = tip;
-    p.vertices[1] = Along(tip, 8.0, a + 150.0 * kPi / 180.0);
-    p.vertices[2] = Along(tip, 8.0, a + 210.0 * kPi / 180.0);
+    p.vertices[1] = Along(tip, 8.0, a + 150.0 * kVectorNeedlesPi / 180.0);
+    p.vertices[2] = Along(tip, 8.0, a + 210.0 * kVectorNeedlesPi / 180.0);
     p.Fill(colour);
 }
 
@@ -51,14 +51,14 @@ void DrawLineNeedle(IntPoint centre, std::int32_t radius, double angle, std::int
     const double a = WorkAngle(angle);
     const IntPoint tip = Along(centre, radius, a);
     Line(centre, tip, colour);
-    Line(tip, Along(tip, 9.7, a + 165.0 * kPi / 180.0), colour);
-    Line(tip, Along(tip, 9.7, a + 195.0 * kPi / 180.0), colour);
+    Line(tip, Along(tip, 9.7, a + 165.0 * kVectorNeedlesPi / 180.0), colour);
+    Line(tip, Along(tip, 9.7, a + 195.0 * kVectorNeedlesPi / 180.0), colour);
 }
 
 void DrawDoubleNeedle(IntPoint centre, std::int32_t radius, double angle, std::int32_t colour) {
     const double a = WorkAngle(angle);
     const double ux = std::cos(a), uy = std::sin(a);
-    const double nx = std::cos(a + kPi / 2), ny = std::sin(a + kPi / 2);
+    const double nx = std::cos(a + kVectorNeedlesPi / 2), ny = std::sin(a + kVectorNeedlesPi / 2);
     auto at = [&](double u, double n) {
         return IntPoint{centre.x + RoundNearest(u * ux + n * nx),
                         centre.y - RoundNearest(u * uy + n * ny)};

@@ -20,7 +20,7 @@ namespace {
 constexpr std::uint32_t N = SpeechQueue::kBufferBytes;
 constexpr std::uint8_t kSilentByte = 0x80;
 
-bool Active() {
+bool SpeechQueueActive() {
     return theSoundDevice.active != 0;
 }
 
@@ -67,7 +67,7 @@ SpeechQueue::~SpeechQueue() {
 // ----------------------------------------------------------------------
 
 int SpeechQueue::OpenWordFolder(const char* folderName) {
-    if (!Active() || buffer != nullptr) return 0;
+    if (!SpeechQueueActive() || buffer != nullptr) return 0;
     folder = folderName != nullptr ? folderName : "";
     win::WAVEFORMATEX f;
     f.wFormatTag = win::WAVE_FORMAT_PCM;
@@ -93,7 +93,7 @@ int SpeechQueue::OpenPhraseLibrary(const char* folderName, const char*) {
 }
 
 int SpeechQueue::QueuePhrase(int pan, int, int) {
-    if (!Active()) return 0;
+    if (!SpeechQueueActive()) return 0;
     playIndex = 0;
     writePos = wordBytes = endPos = 0;
     // The cursor starts again at 0: what lies behind it is the new utterance's to write.
@@ -217,7 +217,7 @@ std::unique_ptr<CWave> SpeechQueue::LoadWord(std::uint16_t id, int useFxVolume, 
 }
 
 int SpeechQueue::ProcessTheATCqueue(win::HWND owner, int useFxVolume) {
-    if (!Active() || buffer == nullptr) return 0;
+    if (!SpeechQueueActive() || buffer == nullptr) return 0;
     if (ring[playIndex] == kFreeSlot) {
         busy = 0;
         return 1;
@@ -422,7 +422,7 @@ int SpeechQueue::AttemptToInsertSilence(win::HWND owner, int countsAsEnd, int us
 // ---- control -----------------------------------------------------------------------------------
 
 int SpeechQueue::Flush() {
-    if (!Active()) return 0;
+    if (!SpeechQueueActive()) return 0;
     ClearRing();
     StopIfPlaying();
     Close();
@@ -459,7 +459,7 @@ int SpeechQueue::IsPlaying() {
 }
 
 void SpeechQueue::SetVolume(int v) {
-    if (!Active() || bufferOpen == 0 || IsPlaying() == 0) return;
+    if (!SpeechQueueActive() || bufferOpen == 0 || IsPlaying() == 0) return;
     volume = v;
     if (muted != 0) {
         savedVolume = v;

@@ -243,7 +243,7 @@ constexpr double kMostInterceptLocalizer = 30.0;
 constexpr double kMostInterceptVor = 45.0;
 constexpr double kWindSeconds = 25.0;
 constexpr double kMostWindCorrection = 20.0;
-constexpr double kDegreesPerUnit = 360.0 / 65536.0;
+constexpr double kAutopilotDegreesPerUnit = 360.0 / 65536.0;
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 // The time between two runs of the autopilot: it runs with the core, every fmCorePeriod + 1
@@ -263,7 +263,7 @@ double TrackSpeed() {
 void Steer(std::int32_t bankTarget, std::int32_t rudder) {
     FlightModelState& s = theFlightModelState;
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
-    const double e = (bankTarget - bank) * kDegreesPerUnit;
+    const double e = (bankTarget - bank) * kAutopilotDegreesPerUnit;
     // Positive bank is to the left: a bank target right of the bank takes negative aileron.
     s.fmAil = static_cast<std::int16_t>(
         std::clamp<std::int32_t>(static_cast<std::int32_t>(std::lround(-e * kAileronPerBankDegree)),
@@ -278,7 +278,7 @@ void Steer(std::int32_t bankTarget, std::int32_t rudder) {
 // only the heading hold learns the bank.
 void Turn(std::int32_t error, bool learn) {
     AutopilotWork& w = theAutopilotWork;
-    const double degrees = error * kDegreesPerUnit;
+    const double degrees = error * kAutopilotDegreesPerUnit;
     if (!learn) w.turnLearned = 0;
     if (learn && std::fabs(degrees) < kLearnTurnWithinDegrees) {
         w.turnLearned = std::clamp(w.turnLearned + degrees * kTurnLearnPerSecond * StepSeconds(),
@@ -291,7 +291,7 @@ void Turn(std::int32_t error, bool learn) {
         rudder =
             (std::fabs(bank) - kRudderFromBankDegrees) * kRudderPerBankDegree * (bank > 0 ? 1 : -1);
     // The bank angle counts positive to the left, so a turn to the right banks negative.
-    Steer(static_cast<std::int32_t>(std::lround(-bank / kDegreesPerUnit)),
+    Steer(static_cast<std::int32_t>(std::lround(-bank / kAutopilotDegreesPerUnit)),
           static_cast<std::int32_t>(std::lround(rudder)));
 }
 
@@ -314,20 +314,21 @@ std::uint16_t TrackingHeading(std::int32_t d, std::uint16_t course, bool localiz
                                       -kMostWindCorrection, kMostWindCorrection);
     const double degrees = intercept + w.windCorrection;
     return static_cast<std::uint16_t>(
-        course + static_cast<std::int32_t>(std::lround(degrees / kDegreesPerUnit)));
+        course + static_cast<std::int32_t>(std::lround(degrees / kAutopilotDegreesPerUnit)));
 }
 
 // The height (m) above the glide path: the deviation angle at the range to the glide-slope
 // antenna.
 double GlidePathAbove(std::int32_t g, const AutopilotNavInput& in) {
-    const double path = in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree;
-    const double off = g * kDegreesPerUnit * kRadiansPerDegree;
+    const double path = in.glideSlopeAngle * kAutopilotDegreesPerUnit * kRadiansPerDegree;
+    const double off = g * kAutopilotDegreesPerUnit * kRadiansPerDegree;
     return static_cast<double>(in.glideSlopeRangeMetres) * (std::tan(path + off) - std::tan(path));
 }
 
 // The glide path's own descent (m/s, positive) at the ground speed.
 double GlidePathDescent(const AutopilotNavInput& in) {
-    return TrackSpeed() * std::tan(in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree);
+    return TrackSpeed() *
+           std::tan(in.glideSlopeAngle * kAutopilotDegreesPerUnit * kRadiansPerDegree);
 }
 
 // The vertical speed (m/s) that flies the glide path: the path's own descent, and a closing rate

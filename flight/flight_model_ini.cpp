@@ -22,14 +22,14 @@ enum class Width { I32, U16, I16, I8 };
 // (any non-zero value is set); a brake (set is -1, as the brake command leaves it); an angle
 // (every value is one, wrapped at its width); the engine bits; the ground-contact state (an
 // unknown state is none).
-enum class Hold { Range, Flag, Brake, Angle, EngineBits, Contact, FlapNotch, Fuel, Payload };
+enum class FieldHold { Range, Flag, Brake, Angle, EngineBits, Contact, FlapNotch, Fuel, Payload };
 
 struct SavedField {
     const char* key;
     Width width;
     void* (*address)(FlightModelState&);
-    Hold hold;
-    std::int32_t low, high;  // for Hold::Range
+    FieldHold hold;
+    std::int32_t low, high;  // for FieldHold::Range
 };
 
 // The fastest any of the aircraft flies is well under 200 m/s (389 kt); a saved speed beyond it
@@ -51,45 +51,45 @@ constexpr std::int32_t kRightAngle = 16384;
 const SavedField kSavedFields[] = {
     // A position off the covered area is the world's to move: it wraps to the other side and
     // says so, as it does for a flight that leaves it.
-    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),
-    FIELD(fmPosY, I32, Hold::Range, 0, kHighest),
-    FIELD(fmPosZ, I32, Hold::Range, INT32_MIN, INT32_MAX),
-    FIELD(fmPitch, U16, Hold::Angle, 0, 0),
-    FIELD(fmBank, U16, Hold::Angle, 0, 0),
-    FIELD(fmHead, U16, Hold::Angle, 0, 0),
-    FIELD(fmHVel, I32, Hold::Range, -kSpeed, kSpeed),
-    FIELD(fmVVel, I32, Hold::Range, -kSpeed, kSpeed),
-    FIELD(fmSVel, I32, Hold::Range, -kSpeed, kSpeed),
-    FIELD(fmTAVel, I32, Hold::Range, 0, kSpeed),
-    FIELD(fmYVel, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmRVel, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmDeltaX, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
-    FIELD(fmDeltaY, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
-    FIELD(fmDeltaZ, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
-    FIELD(fmElvCur, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmWndANG, I16, Hold::Range, -kRightAngle, kRightAngle),
-    FIELD(fmAllowWA, I16, Hold::Range, -kRightAngle, kRightAngle),
-    FIELD(fmCNAdj, I16, Hold::Range, 0, kWord),
-    FIELD(fmDeltaH, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmOTG, I8, Hold::Flag, 0, 0),
-    FIELD(fmInvert, I8, Hold::Flag, 0, 0),
-    FIELD(fmEngines, I8, Hold::EngineBits, 0, 0),
-    FIELD(fmOGV, I8, Hold::Contact, 0, 0),
-    FIELD(fmSpoil, I16, Hold::Range, 0, kWord),
-    FIELD(fmElv, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmAil, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmRud, I16, Hold::Range, -kWord, kWord),
-    FIELD(fmThrot, I16, Hold::Range, 0, kWord),
-    FIELD(fmFlaps, I8, Hold::FlapNotch, 0, 0),
-    FIELD(fmGear, I8, Hold::Flag, 0, 0),
-    FIELD(fmAfter, I8, Hold::Flag, 0, 0),
-    FIELD(fmRBrake, I8, Hold::Brake, 0, 0),
-    FIELD(fmLBrake, I8, Hold::Brake, 0, 0),
-    FIELD(fmRThrust, I8, Hold::Flag, 0, 0),
-    FIELD(fmFuel1, I32, Hold::Fuel, 0, 0),
-    FIELD(fmFuel2, I32, Hold::Fuel, 0, 0),
-    FIELD(fmFuel3, I32, Hold::Fuel, 0, 0),
-    FIELD(fmPLoad, I32, Hold::Payload, 0, 0),
+    FIELD(fmPosX, I32, FieldHold::Range, INT32_MIN, INT32_MAX),
+    FIELD(fmPosY, I32, FieldHold::Range, 0, kHighest),
+    FIELD(fmPosZ, I32, FieldHold::Range, INT32_MIN, INT32_MAX),
+    FIELD(fmPitch, U16, FieldHold::Angle, 0, 0),
+    FIELD(fmBank, U16, FieldHold::Angle, 0, 0),
+    FIELD(fmHead, U16, FieldHold::Angle, 0, 0),
+    FIELD(fmHVel, I32, FieldHold::Range, -kSpeed, kSpeed),
+    FIELD(fmVVel, I32, FieldHold::Range, -kSpeed, kSpeed),
+    FIELD(fmSVel, I32, FieldHold::Range, -kSpeed, kSpeed),
+    FIELD(fmTAVel, I32, FieldHold::Range, 0, kSpeed),
+    FIELD(fmYVel, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmRVel, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmDeltaX, I32, FieldHold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmDeltaY, I32, FieldHold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmDeltaZ, I32, FieldHold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmElvCur, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmWndANG, I16, FieldHold::Range, -kRightAngle, kRightAngle),
+    FIELD(fmAllowWA, I16, FieldHold::Range, -kRightAngle, kRightAngle),
+    FIELD(fmCNAdj, I16, FieldHold::Range, 0, kWord),
+    FIELD(fmDeltaH, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmOTG, I8, FieldHold::Flag, 0, 0),
+    FIELD(fmInvert, I8, FieldHold::Flag, 0, 0),
+    FIELD(fmEngines, I8, FieldHold::EngineBits, 0, 0),
+    FIELD(fmOGV, I8, FieldHold::Contact, 0, 0),
+    FIELD(fmSpoil, I16, FieldHold::Range, 0, kWord),
+    FIELD(fmElv, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmAil, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmRud, I16, FieldHold::Range, -kWord, kWord),
+    FIELD(fmThrot, I16, FieldHold::Range, 0, kWord),
+    FIELD(fmFlaps, I8, FieldHold::FlapNotch, 0, 0),
+    FIELD(fmGear, I8, FieldHold::Flag, 0, 0),
+    FIELD(fmAfter, I8, FieldHold::Flag, 0, 0),
+    FIELD(fmRBrake, I8, FieldHold::Brake, 0, 0),
+    FIELD(fmLBrake, I8, FieldHold::Brake, 0, 0),
+    FIELD(fmRThrust, I8, FieldHold::Flag, 0, 0),
+    FIELD(fmFuel1, I32, FieldHold::Fuel, 0, 0),
+    FIELD(fmFuel2, I32, FieldHold::Fuel, 0, 0),
+    FIELD(fmFuel3, I32, FieldHold::Fuel, 0, 0),
+    FIELD(fmPLoad, I32, FieldHold::Payload, 0, 0),
 };
 
 #undef FIELD
@@ -132,29 +132,29 @@ void Store(const SavedField& f, FlightModelState& s, std::int32_t v) {
 std::int32_t Held(const SavedField& f, std::int32_t v) {
     const AircraftParameters& ap = theAircraftParameters;
     switch (f.hold) {
-        case Hold::Range:
+        case FieldHold::Range:
             return std::clamp(v, f.low, f.high);
-        case Hold::Flag:
+        case FieldHold::Flag:
             return v != 0 ? 1 : 0;
-        case Hold::Brake:
+        case FieldHold::Brake:
             return v != 0 ? -1 : 0;
-        case Hold::Angle:
+        case FieldHold::Angle:
             return v & 0xFFFF;
-        case Hold::EngineBits:
+        case FieldHold::EngineBits:
             return std::clamp(v, 0, 3);
-        case Hold::Contact:
+        case FieldHold::Contact:
             return v >= 0 && v <= 3 ? v : 0;
-        case Hold::FlapNotch: {
+        case FieldHold::FlapNotch: {
             // The aircraft's own notch count once it is flown, else its type's table.
             const int most = theFlightModelState.fmMaxFlaps > 0 ? theFlightModelState.fmMaxFlaps : ap.apMaxFlaps;
             return std::clamp<std::int32_t>(v, 0, std::clamp(most, 0, 4));
         }
-        case Hold::Fuel: {
+        case FieldHold::Fuel: {
             // A tank holds at most the aircraft's whole fuel (kg; the field counts 1/256 kg).
             const std::int64_t most = std::int64_t{std::max(ap.apMaxFuel, 0)} * 256;
             return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, most));
         }
-        case Hold::Payload:
+        case FieldHold::Payload:
             return std::clamp(v, 0, std::max(ap.apMaxTakeoffWeight - ap.apEmptyWeight, 0));
     }
     return v;
@@ -172,19 +172,20 @@ int ReadAircraftState(core::IniFile& file) {
         const std::int32_t held = Held(f, v);
         // An angle is every value wrapped, and any non-zero flag or brake is set; anything else
         // held was out of its range.
-        const bool quiet = f.hold == Hold::Angle || f.hold == Hold::Flag || f.hold == Hold::Brake;
+        const bool quiet =
+            f.hold == FieldHold::Angle || f.hold == FieldHold::Flag || f.hold == FieldHold::Brake;
         if (held != v && !quiet) theHeldAircraftKeys.emplace_back(key);
         return held;
     };
     for (const SavedField& f : kSavedFields)
         Store(f, s, read(f.key, 0, f));
     s.fmAdjustedTach = static_cast<std::int16_t>(
-        read("fmAdjustedTach", 0, SavedField{"", Width::I16, nullptr, Hold::Range, 0, kWord}));
+        read("fmAdjustedTach", 0, SavedField{"", Width::I16, nullptr, FieldHold::Range, 0, kWord}));
     s.fmNetThrust = 0;
     // What the steps work out as they go is worked out afresh before the next step's forces.
     theFlightStep.firstStepAfterRead = 1;
     s.fmMultiEngineSynch = static_cast<std::int8_t>(
-        read("fmMultiEngineSynch", 1, SavedField{"", Width::I8, nullptr, Hold::Flag, 0, 0}));
+        read("fmMultiEngineSynch", 1, SavedField{"", Width::I8, nullptr, FieldHold::Flag, 0, 0}));
     // Flaps saved out are out: their angle, lift and drag are the notch's at once, not run out
     // again from retracted while the aircraft, trimmed for them, sinks.
     const AircraftParameters& ap = theAircraftParameters;

@@ -397,10 +397,10 @@ double ProbeGroundRun(int type, double weightKg, double knots) {
 
 namespace {
 
-constexpr double kDegreesPerUnit = 360.0 / 65536.0;
+constexpr double kFlightProbeDegreesPerUnit = 360.0 / 65536.0;
 
 double PitchUpDegrees() {
-    return -static_cast<std::int16_t>(theFlightModelState.fmPitch) * kDegreesPerUnit;
+    return -static_cast<std::int16_t>(theFlightModelState.fmPitch) * kFlightProbeDegreesPerUnit;
 }
 
 // The true airspeed (knots) that reads `knots` on the airspeed indicator at the altitude, in the

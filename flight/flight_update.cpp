@@ -20,16 +20,16 @@ FlightStepState theFlightStep;
 
 namespace {
 
-constexpr double kDegreesPerUnit = 0.005493298176225006;
+constexpr double kFlightUpdateDegreesPerUnit = 0.005493298176225006;
 constexpr float kTurbulenceGains[5] = {0.0f, 8.669867f, 17.339733f, 34.679466f, 69.358932f};
 constexpr int kTurbulenceRows[9][2] = {{0, 0}, {1, 1}, {2, 1}, {1, 1}, {0, 0},
                                        {0, 0}, {0, 0}, {0, 0}, {0, 0}};
 
-std::int16_t To16(double v) {
+std::int16_t FlightUpdateTo16(double v) {
     return core::ClampToInt16(core::ClampToInt32(v));
 }
 
-bool AutopilotOn() {
+bool FlightUpdateAutopilotOn() {
     return (theFlightModelState.fmAutopilotModes & 1) != 0;
 }
 
@@ -52,7 +52,7 @@ void SettleAfterRead() {
     UpdateAltitudeFactorsAndWeight();
     const std::uint64_t tav = static_cast<std::uint32_t>(s.fmTAVel);
     s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
-    s.fmElvAlpha = To16(ElevatorAlphaTerm());
+    s.fmElvAlpha = FlightUpdateTo16(ElevatorAlphaTerm());
     UpdateAirData();
     // The engines' power and thrust at that air; the mixture correction then takes that thrust.
     StepEngines();
@@ -121,14 +121,14 @@ void UpdateFlight() {
     s.fmHead = heading;
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
     if (bank != 0) {
-        double b = std::abs(bank) * kDegreesPerUnit;
+        double b = std::abs(bank) * kFlightUpdateDegreesPerUnit;
         if (b > 90.0) b = 180.0 - b;
         const double t = std::tan(b * 0.017453292) * 1091.57;
         const double v = s.fmTAVel * 3.0517578125e-05;
         const double increment = v == 0.0 ? 0.0 : t / v;
         double r = increment * 10.113333333333332;
         if (s.fmOTG) r = 0.0;
-        const std::int16_t turn = To16(r);
+        const std::int16_t turn = FlightUpdateTo16(r);
         if (bank > 0) {
             s.fmHead = static_cast<std::uint16_t>(s.fmHead - turn);
             st.turnIncrement = -static_cast<double>(turn);
@@ -208,16 +208,18 @@ void FlightStep() {
         }
         if (type >= 2 && type <= 4) {
             // The yaw goes towards the weaker engine: positive when the right one is weaker.
-            if (p1 > p2) st.engineAsymmetryTerm = To16((p1 - p2) * (type == 4 ? 320.0 : 640.0));
-            if (p2 > p1) st.engineAsymmetryTerm = To16(-(p2 - p1) * (type == 4 ? 320.0 : 768.0));
+            if (p1 > p2)
+                st.engineAsymmetryTerm = FlightUpdateTo16((p1 - p2) * (type == 4 ? 320.0 : 640.0));
+            if (p2 > p1)
+                st.engineAsymmetryTerm = FlightUpdateTo16(-(p2 - p1) * (type == 4 ? 320.0 : 768.0));
         }
 
-        if (!AutopilotOn()) {
+        if (!FlightUpdateAutopilotOn()) {
             if (st.yawAccumulator > 2000) st.yawAccumulator = 2000;
             if (st.yawAccumulator < -2000) st.yawAccumulator = -2000;
             if (s.fmRud != 0) {
-                st.spiralTerm =
-                    To16(-(std::abs(st.yawAccumulator) * 0.00022888742400937524 * s.fmRudEff));
+                st.spiralTerm = FlightUpdateTo16(
+                    -(std::abs(st.yawAccumulator) * 0.00022888742400937524 * s.fmRudEff));
             } else {
                 st.spiralTerm = static_cast<std::int16_t>(-(st.yawAccumulator * 8));
                 st.yawAccumulator =
@@ -288,7 +290,7 @@ void SelectTurbulenceLevel() {
         }
     }
     std::int32_t bumps = 0;
-    if (!AutopilotOn() &&
+    if (!FlightUpdateAutopilotOn() &&
         theFlightModelState.fmPosY > theAircraftParameters.apMinTurbulenceHeight * 256) {
         if (st.turbulenceLevel < 1) st.turbulenceLevel = 1;
         if (st.turbulenceIntensity < 1) st.turbulenceIntensity = 1;

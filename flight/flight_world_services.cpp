@@ -6,7 +6,7 @@ namespace {
 int Never() {
     return 0;
 }
-void Nothing() {}
+void FlightWorldServicesNothing() {}
 int NormalSpeed() {
     return 0;
 }
@@ -30,8 +30,17 @@ void NoRelease(ts::TSShape*) {}
 }  // namespace
 
 FlightWorldServices DefaultFlightWorldServices() {
-    return FlightWorldServices{&Never,    &Nothing, &Nothing,  &NormalSpeed, &CockpitView, &LookForward,
-                               &NoOrigin, &Nothing, &NoFlight, &NoShape,     &NoRelease};
+    return FlightWorldServices{&Never,
+                               &FlightWorldServicesNothing,
+                               &FlightWorldServicesNothing,
+                               &NormalSpeed,
+                               &CockpitView,
+                               &LookForward,
+                               &NoOrigin,
+                               &FlightWorldServicesNothing,
+                               &NoFlight,
+                               &NoShape,
+                               &NoRelease};
 }
 
 FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();

@@ -17,8 +17,8 @@ namespace flight {
 
 namespace {
 
-constexpr double kMetresPerFoot = 0.3048;
-constexpr double kStepSeconds = 1800.0 / 32768.0;
+constexpr double kLevelFlightTrimMetresPerFoot = 0.3048;
+constexpr double kLevelFlightTrimStepSeconds = 1800.0 / 32768.0;
 // The altitude hold's flight at a throttle, long enough for the speed to settle.
 constexpr double kSettleSeconds = 240.0;
 
@@ -78,9 +78,9 @@ struct FlightSnapshot {
     }
 };
 
-double AltitudeFeet() {
+double LevelFlightTrimAltitudeFeet() {
     return (theFlightModelState.fmPosY + static_cast<double>(theTerrainDatum)) / 256.0 /
-           kMetresPerFoot;
+           kLevelFlightTrimMetresPerFoot;
 }
 
 struct HandsOff {
@@ -93,12 +93,13 @@ struct HandsOff {
 // path that climbs at `climbFeetPerMinute` from the starting height.
 HandsOff FlyHandsOff(double seconds, double climbFeetPerMinute) {
     const FlightSnapshot start;
-    const double h0 = AltitudeFeet();
-    const int steps = static_cast<int>(seconds / kStepSeconds + 0.5);
+    const double h0 = LevelFlightTrimAltitudeFeet();
+    const int steps = static_cast<int>(seconds / kLevelFlightTrimStepSeconds + 0.5);
     HandsOff r{0.0, 0.0, 0.0};
     for (int i = 0; i < steps; ++i) {
         UpdateFlight();
-        const double d = AltitudeFeet() - h0 - climbFeetPerMinute * (i + 1) * kStepSeconds / 60.0;
+        const double d = LevelFlightTrimAltitudeFeet() - h0 -
+                         climbFeetPerMinute * (i + 1) * kLevelFlightTrimStepSeconds / 60.0;
         r.meanFeet += d / steps;
         r.worstFeet = std::max(r.worstFeet, std::abs(d));
         r.lastFeet = d;
@@ -116,17 +117,17 @@ HandsOff FlyHandsOff(double seconds, double climbFeetPerMinute) {
 // that descends `feetToDescend` over that way.
 HandsOff FlyHandsOffAlong(double feetAlong, double feetToDescend) {
     const FlightSnapshot start;
-    const double h0 = AltitudeFeet();
+    const double h0 = LevelFlightTrimAltitudeFeet();
     const double x0 = theFlightModelState.fmPosX, z0 = theFlightModelState.fmPosZ;
-    const int most = static_cast<int>(300.0 / kStepSeconds);
+    const int most = static_cast<int>(300.0 / kLevelFlightTrimStepSeconds);
     HandsOff r{0.0, 0.0, 0.0};
     int steps = 0;
     for (double along = 0; along < feetAlong && steps < most; ++steps) {
         UpdateFlight();
         along = std::hypot(theFlightModelState.fmPosX - x0, theFlightModelState.fmPosZ - z0) /
-                256.0 / kMetresPerFoot;
-        const double d =
-            AltitudeFeet() - h0 + feetToDescend * std::min(along, feetAlong) / feetAlong;
+                256.0 / kLevelFlightTrimMetresPerFoot;
+        const double d = LevelFlightTrimAltitudeFeet() - h0 +
+                         feetToDescend * std::min(along, feetAlong) / feetAlong;
         r.meanFeet += d;
         r.worstFeet = std::max(r.worstFeet, std::abs(d));
         r.lastFeet = d;
@@ -181,7 +182,7 @@ std::optional<double> PlaceLevel(const LevelFlightRequest& r, double trueKnots, 
     ComputeAeroForces();
     // Placing leaves the elevator at 0 when no angle below the stall carries the weight.
     if (s.fmLift < 0.99 * s.fmGravityLoad) return std::nullopt;
-    const double climb = r.climbFeetPerMinute * kMetresPerFoot / 60.0;
+    const double climb = r.climbFeetPerMinute * kLevelFlightTrimMetresPerFoot / 60.0;
     const double speed = std::max(trueKnots, 1.0) * 0.514444;
     return static_cast<double>(s.fmNetThrust) - s.fmDrag - s.fmGravityLoad * climb / speed;
 }
@@ -251,17 +252,20 @@ std::optional<double> SettleAtThrottle(const FlightSnapshot& start, const LevelF
         ProbeRunSeconds(kSettleSeconds);
     } else {
         const double target0 = theFlightModelState.fmApTargetAlt;
-        theAutopilotWork.holdPathClimb = r.climbFeetPerMinute * kMetresPerFoot / 60.0;
-        const int steps = static_cast<int>(kSettleSeconds / kStepSeconds + 0.5);
+        theAutopilotWork.holdPathClimb =
+            r.climbFeetPerMinute * kLevelFlightTrimMetresPerFoot / 60.0;
+        const int steps = static_cast<int>(kSettleSeconds / kLevelFlightTrimStepSeconds + 0.5);
         for (int i = 0; i < steps; ++i) {
-            const double climbed = r.climbFeetPerMinute * i * kStepSeconds / 60.0 * kMetresPerFoot;
+            const double climbed = r.climbFeetPerMinute * i * kLevelFlightTrimStepSeconds / 60.0 *
+                                   kLevelFlightTrimMetresPerFoot;
             theFlightModelState.fmApTargetAlt =
                 static_cast<std::uint16_t>(std::lround(std::max(0.0, target0 + climbed)));
             UpdateFlight();
         }
         theAutopilotWork.holdPathClimb = 0.0;
     }
-    if (theCrashed != 0 || std::abs(AltitudeFeet() - r.altitudeFeet) > 150.0) return std::nullopt;
+    if (theCrashed != 0 || std::abs(LevelFlightTrimAltitudeFeet() - r.altitudeFeet) > 150.0)
+        return std::nullopt;
     return IndicatedAirspeedKnots();
 }
 
@@ -322,8 +326,8 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     s.fmAutopilotModes = 0;
     s.fmAutopilotState = 0;
     s.fmApElvTrim = 0;
-    s.fmPosY = static_cast<std::int32_t>(
-        std::lround(request.altitudeFeet * kMetresPerFoot * 256.0 - theTerrainDatum));
+    s.fmPosY = static_cast<std::int32_t>(std::lround(
+        request.altitudeFeet * kLevelFlightTrimMetresPerFoot * 256.0 - theTerrainDatum));
     if (request.climbFeetPerMinute == 0) s.fmVVel = 0;
 
     // The elevator the hold left is close; the secant on the mean height change of a hands-off
@@ -382,8 +386,8 @@ bool RetrimThrottleAlong(double feetToDescend, double feetAlong) {
         // The heights count from the datum, the ground under the aircraft at the least: the
         // datum moved down, the aircraft up by as much, at the same altitude.
         const double descent = std::max(0.0, feetToDescend);
-        const auto lower =
-            static_cast<std::int32_t>(std::lround((descent + 1000.0) * kMetresPerFoot * 256.0));
+        const auto lower = static_cast<std::int32_t>(
+            std::lround((descent + 1000.0) * kLevelFlightTrimMetresPerFoot * 256.0));
         theTerrainDatum -= lower;
         s.fmPosY += lower;
         theTerrainHeight = 0;
@@ -469,7 +473,7 @@ bool RetrimThrottleAlong(double feetToDescend, double feetAlong) {
 
 // The speed over the ground in calm air, feet a second.
 double GroundFeetPerSecond() {
-    return theFlightModelState.fmHVel / 65536.0 / kMetresPerFoot;
+    return theFlightModelState.fmHVel / 65536.0 / kLevelFlightTrimMetresPerFoot;
 }
 
 bool RetrimThrottleForPath(double feetToDescend, double feetAlong) {

@@ -10,11 +10,11 @@ namespace gfx {
 namespace {
 
 constexpr std::uint32_t kTagPBMA = core::FourCC("PBMA");
-constexpr std::uint32_t kTagHead = core::FourCC("head");
+constexpr std::uint32_t kBitmapArrayTagHead = core::FourCC("head");
 constexpr std::uint32_t kTagUser = core::FourCC("user");
 constexpr std::uint32_t kTagRmap = core::FourCC("rmap");
-constexpr std::uint32_t kTagPBMP = core::FourCC("PBMP");
-constexpr std::uint32_t kNoHead = 0xFFFFFFFFu;
+constexpr std::uint32_t kBitmapArrayTagPBMP = core::FourCC("PBMP");
+constexpr std::uint32_t kBitmapArrayNoHead = 0xFFFFFFFFu;
 
 // Identifiers are 16-bit, so a set never holds more than 65536 entries.
 constexpr std::uint32_t kMaxEntries = 65536;
@@ -96,7 +96,7 @@ int GFXBitmapArray::Load(std::string_view fileName, std::uint32_t flags) {
 int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
     using namespace chunkio;
     Clear();
-    std::uint32_t counter = kNoHead;
+    std::uint32_t counter = kBitmapArrayNoHead;
     bool sawContainer = (flags & kReadInContainer) != 0;
     std::int32_t next = 0;
     auto fail = [this] {
@@ -106,13 +106,13 @@ int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
     while (counter != 0) {
         std::uint32_t tag = 0, size = 0;
         if (!ReadHeader(s, &tag, &size)) return fail();
-        if (counter == kNoHead) {
+        if (counter == kBitmapArrayNoHead) {
             // Nothing but the container may come before "head".
             if (tag == kTagPBMA && !sawContainer) {
                 sawContainer = true;
                 continue;
             }
-            if (tag != kTagHead || size != 8) return fail();
+            if (tag != kBitmapArrayTagHead || size != 8) return fail();
             std::uint32_t word = 0, n = 0;
             if (!ReadU32(s, &word) || !ReadU32(s, &n) || n > kMaxEntries) return fail();
             counter = word & 0xFFFFFFu;
@@ -120,7 +120,7 @@ int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
             bitmaps.resize(n);
             continue;
         }
-        if (tag == kTagPBMP) {
+        if (tag == kBitmapArrayTagPBMP) {
             if (next >= count) return fail();
             // The container's size word is not the length of what follows, so a bitmap is read
             // by its own chunks, on from its container's header; one that does not read leaves
@@ -207,7 +207,7 @@ int GFXBitmapArray::Write(core::StreamIO& s, std::uint32_t flags) const {
     for (const auto& b : bitmaps)
         container += b->ContainerSize(bitmapFlags);
     WriteHeader(s, kTagPBMA, container);
-    WriteHeader(s, kTagHead, 8);
+    WriteHeader(s, kBitmapArrayTagHead, 8);
     WriteU32(s, static_cast<std::uint32_t>(count) + (withUser ? 1 : 0) + (withIds ? 1 : 0));
     WriteU32(s, static_cast<std::uint32_t>(count));
     if (withUser) {

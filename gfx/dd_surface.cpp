@@ -29,9 +29,9 @@ const GFXDrawTable* theDDSurfaceTable = &theDrawTableDD;
 
 // The cooperative level of full screen: full screen, exclusive, reboot and mode X allowed, the
 // window left as it is.
-constexpr std::uint32_t kFullScreenLevel = win::DDSCL_FULLSCREEN | win::DDSCL_ALLOWREBOOT |
-                                           win::DDSCL_NOWINDOWCHANGES | win::DDSCL_EXCLUSIVE |
-                                           win::DDSCL_ALLOWMODEX;
+constexpr std::uint32_t kDdSurfaceFullScreenLevel = win::DDSCL_FULLSCREEN | win::DDSCL_ALLOWREBOOT |
+                                                    win::DDSCL_NOWINDOWCHANGES |
+                                                    win::DDSCL_EXCLUSIVE | win::DDSCL_ALLOWMODEX;
 
 void PaletteFromSystem(win::PALETTEENTRY* out) {
     const win::PALETTEENTRY* saved = GetSavedSystemEntries();
@@ -75,7 +75,7 @@ int InitDirectDraw(win::HWND window) {
     if (win::FAILED(theDDrawModule->DirectDrawCreate(nullptr, &dd, nullptr)) || dd == nullptr)
         return 0;
     // A failure past creation releases the object, so that nothing is left half made.
-    if (win::FAILED(dd->SetCooperativeLevel(window, kFullScreenLevel))) {
+    if (win::FAILED(dd->SetCooperativeLevel(window, kDdSurfaceFullScreenLevel))) {
         dd->Release();
         return 0;
     }

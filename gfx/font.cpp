@@ -13,10 +13,10 @@ namespace gfx {
 namespace {
 
 constexpr std::uint32_t kTagPFNT = core::FourCC("PFNT");
-constexpr std::uint32_t kTagHead = core::FourCC("head");
-constexpr std::uint32_t kTagPPAL = core::FourCC("PPAL");
-constexpr std::uint32_t kTagPBMA = core::FourCC("PBMA");
-constexpr std::uint32_t kNoHead = 0xFFFFFFFFu;
+constexpr std::uint32_t kFontTagHead = core::FourCC("head");
+constexpr std::uint32_t kFontTagPPAL = core::FourCC("PPAL");
+constexpr std::uint32_t kFontTagPBMA = core::FourCC("PBMA");
+constexpr std::uint32_t kFontNoHead = 0xFFFFFFFFu;
 constexpr std::int32_t kOne = 0x10000;
 
 // Walks the codes of a zero-terminated text of 8-bit or 16-bit (little-endian) characters.
@@ -387,7 +387,7 @@ int GFXFont::Read(core::StreamIO& s) {
     Clear();
     palette.reset();
     placeholder.reset();
-    std::uint32_t counter = kNoHead;
+    std::uint32_t counter = kFontNoHead;
     bool first = true;
     while (counter != 0) {
         const std::uint32_t start = s.GetPosition();
@@ -399,8 +399,8 @@ int GFXFont::Read(core::StreamIO& s) {
             continue;
         }
         first = false;
-        if (counter == kNoHead) {
-            if (tag != kTagHead || size != 48) return 0;
+        if (counter == kFontNoHead) {
+            if (tag != kFontTagHead || size != 48) return 0;
             std::uint32_t words[12];
             for (auto& w : words) {
                 if (!ReadU32(s, &w)) return 0;
@@ -423,11 +423,11 @@ int GFXFont::Read(core::StreamIO& s) {
                 return 0;
             continue;
         }
-        if (tag == kTagPPAL) {
+        if (tag == kFontTagPPAL) {
             if (palette) return 0;
             palette = GFXPalette::ReadNew(s, 0);
             if (!palette || s.GetPosition() != end) return 0;
-        } else if (tag == kTagPBMA) {
+        } else if (tag == kFontTagPBMA) {
             // The glyph array reads itself by its own chunks, on from its container's header;
             // its size word is not trusted.
             if (!read(s, kReadInContainer)) return 0;
@@ -450,7 +450,7 @@ int GFXFont::Save(std::string_view fileName) const {
 int GFXFont::Write(core::StreamIO& s) const {
     using namespace chunkio;
     WriteHeader(s, kTagPFNT, GetStoredSize() - 8);
-    WriteHeader(s, kTagHead, 48);
+    WriteHeader(s, kFontTagHead, 48);
     WriteU32(s, palette ? 2 : 1);
     WriteU32(s, fontFlags);
     WriteU32(s, justify);

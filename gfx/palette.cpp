@@ -11,16 +11,16 @@ namespace gfx {
 
 namespace {
 
-constexpr std::uint32_t kTagPPAL = core::FourCC("PPAL");
-constexpr std::uint32_t kTagHead = core::FourCC("head");
-constexpr std::uint32_t kTagData = core::FourCC("data");
+constexpr std::uint32_t kPaletteTagPPAL = core::FourCC("PPAL");
+constexpr std::uint32_t kPaletteTagHead = core::FourCC("head");
+constexpr std::uint32_t kPaletteTagData = core::FourCC("data");
 constexpr std::uint32_t kTagPspl = core::FourCC("pspl");
 constexpr std::uint32_t kTagPtpl = core::FourCC("ptpl");
 constexpr std::uint32_t kTagPcmt = core::FourCC("pcmt");
 constexpr std::uint32_t kTagRIFF = core::FourCC("RIFF");
 constexpr std::uint32_t kTagPAL = core::FourCC("PAL ");
 
-constexpr std::uint32_t kNoHead = 0xFFFFFFFFu;
+constexpr std::uint32_t kPaletteNoHead = 0xFFFFFFFFu;
 
 // Implied translucency table size: (last - 2) x levels x 256 bytes, none below level 2.
 std::uint64_t ImpliedTranslucentSize(std::int32_t last, std::int32_t levels) {
@@ -181,7 +181,7 @@ int GFXPalette::Save(std::string_view fileName, std::uint32_t flags) const {
 int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {
     using namespace chunkio;
     ClearTables();
-    std::uint32_t counter = kNoHead;
+    std::uint32_t counter = kPaletteNoHead;
     bool started = false;
     bool first = true;
     while (counter != 0) {
@@ -189,11 +189,11 @@ int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {
         if (!ReadHeader(s, &tag, &size)) return 0;
         if (tag == kTagRIFF && first) return ReadRiff(s);
         first = false;
-        if (tag == kTagPPAL) {
+        if (tag == kPaletteTagPPAL) {
             started = true;
             continue;  // the container: its body is the chunks that follow
         }
-        if (tag == kTagHead) {
+        if (tag == kPaletteTagHead) {
             std::uint32_t word = 0;
             if (size < 4 || !ReadU32(s, &word) || !Skip(s, size - 4)) return 0;
             started = true;
@@ -203,7 +203,7 @@ int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {
             continue;
         }
         if (!started) return 0;
-        if (tag == kTagData) {
+        if (tag == kPaletteTagData) {
             if (size > sizeof(entries)) return 0;
             std::uint8_t raw[1024];
             if (!ReadBytes(s, raw, size)) return 0;
@@ -231,7 +231,7 @@ int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {
         } else if (!Skip(s, size)) {
             return 0;
         }
-        if (counter != kNoHead) --counter;
+        if (counter != kPaletteNoHead) --counter;
     }
     shadeLevel = 0;
     translucentLevel = 0;
@@ -242,7 +242,7 @@ int GFXPalette::ReadRiff(core::StreamIO& s) {
     using namespace chunkio;
     std::uint32_t form = 0, tag = 0, size = 0;
     if (!ReadU32(s, &form) || form != kTagPAL) return 0;
-    if (!ReadHeader(s, &tag, &size) || tag != kTagData) return 0;
+    if (!ReadHeader(s, &tag, &size) || tag != kPaletteTagData) return 0;
     if (size < 4 || size % 4 != 0 || size / 4 - 1 > 256) return 0;
     std::uint8_t raw[4 + 1024];
     if (!ReadBytes(s, raw, size)) return 0;
@@ -277,7 +277,7 @@ int GFXPalette::Write(core::StreamIO& s, std::uint32_t flags) const {
     if (flags & kPaletteWriteRiff) {
         WriteHeader(s, kTagRIFF, 4 + 8 + 4 + 1024);
         WriteU32(s, kTagPAL);
-        WriteHeader(s, kTagData, 4 + 1024);
+        WriteHeader(s, kPaletteTagData, 4 + 1024);
         std::uint8_t vc[4];
         core::WriteU16(vc, version);
         core::WriteU16(vc + 2, 256);
@@ -289,10 +289,10 @@ int GFXPalette::Write(core::StreamIO& s, std::uint32_t flags) const {
     if (shadeTable != nullptr) ++chunks;
     if (translucentTable != nullptr) ++chunks;
     if (nearestMask != nullptr) ++chunks;
-    WriteHeader(s, kTagPPAL, GetStoredSize() - 8);
-    WriteHeader(s, kTagHead, 4);
+    WriteHeader(s, kPaletteTagPPAL, GetStoredSize() - 8);
+    WriteHeader(s, kPaletteTagHead, 4);
     WriteU32(s, chunks);
-    WriteHeader(s, kTagData, 1024);
+    WriteHeader(s, kPaletteTagData, 1024);
     WriteBytes(s, raw, 1024);
     if (shadeTable != nullptr) {
         WriteHeader(s, kTagPspl, 2 + ShadeTableSize());

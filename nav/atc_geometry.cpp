@@ -89,7 +89,7 @@ void AircraftMap(double* x, double* y) {
     *y = MapY(flight::theFlightModelState.fmPosZ);
 }
 
-std::string FrequencyText(std::uint16_t bcd) {
+std::string AtcGeometryFrequencyText(std::uint16_t bcd) {
     if (bcd == 0) return kNoFrequency;
     std::string text = theSmsDatabase.FormatFrequency(bcd);
     return !text.empty() && text[0] == '1' ? text.substr(0, kFrequencyTextChars) : kNoFrequency;
@@ -113,11 +113,11 @@ std::string CenterFrequencyNear(std::int32_t x, std::int32_t z) {
         if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &h, &rows) == 0) continue;
         for (const std::uint16_t f :
              {h.atis, h.clearance, h.ground, h.tower, h.departure, h.approach})
-            used.insert(FrequencyText(f));
+            used.insert(AtcGeometryFrequencyText(f));
     }
     for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
         for (const std::uint16_t f : {r.tower, r.ground})
-            used.insert(FrequencyText(f));
+            used.insert(AtcGeometryFrequencyText(f));
     for (const char* channel : kChannels)
         if (used.count(channel) == 0) return channel;
     return kCenterFrequency;
@@ -125,12 +125,12 @@ std::string CenterFrequencyNear(std::int32_t x, std::int32_t z) {
 
 void FillFrequencies(const SmsAirportHeader& h) {
     AtcState& a = theAtcState;
-    a.atisFreq = FrequencyText(h.atis);
-    a.clearFreq = FrequencyText(h.clearance);
-    a.groundFreq = FrequencyText(h.ground);
-    a.towerFreq = FrequencyText(h.tower);
-    a.departFreq = FrequencyText(h.departure);
-    a.approachFreq = FrequencyText(h.approach);
+    a.atisFreq = AtcGeometryFrequencyText(h.atis);
+    a.clearFreq = AtcGeometryFrequencyText(h.clearance);
+    a.groundFreq = AtcGeometryFrequencyText(h.ground);
+    a.towerFreq = AtcGeometryFrequencyText(h.tower);
+    a.departFreq = AtcGeometryFrequencyText(h.departure);
+    a.approachFreq = AtcGeometryFrequencyText(h.approach);
 }
 
 void TakeRunway(const SmsRunwayRecord& r, int elevation) {
@@ -148,15 +148,15 @@ void TakeRunway(const SmsRunwayRecord& r, int elevation) {
 // airport's), and its traffic side: left-hand unless the end's pattern is published right-hand.
 void TakeRunwayControls(const SmsAirportHeader& h) {
     AtcState& a = theAtcState;
-    a.towerFreq = FrequencyText(h.tower);
-    a.groundFreq = FrequencyText(h.ground);
+    a.towerFreq = AtcGeometryFrequencyText(h.tower);
+    a.groundFreq = AtcGeometryFrequencyText(h.ground);
     a.lHand = 1;
     if (!theNavDatabase.runwayControlsRead) LoadNavRunwayControls();
     const std::string ident = AtcAirportIdent();
     for (const RunwayControlRecord& r : theNavDatabase.runwayControls) {
         if (r.airport != ident || r.runway != a.takeRwyNum) continue;
-        if (r.tower != 0) a.towerFreq = FrequencyText(r.tower);
-        if (r.ground != 0) a.groundFreq = FrequencyText(r.ground);
+        if (r.tower != 0) a.towerFreq = AtcGeometryFrequencyText(r.tower);
+        if (r.ground != 0) a.groundFreq = AtcGeometryFrequencyText(r.ground);
         if ((r.flags & kRightTrafficFlag) != 0) a.lHand = 0;
     }
 }

@@ -20,7 +20,7 @@ namespace nav {
 
 namespace {
 
-planning::FlightPlan* Plan() {
+planning::FlightPlan* AtcSequencesPlan() {
     return theAtcHost.flightPlan();
 }
 std::int32_t Now() {
@@ -113,7 +113,7 @@ void StartSequence(bool departure) {
     if (departure) {
         // Time to hear the broadcast out; without one the pilot calls at once.
         e.spWait = FrequencySet(a.atisFreq) ? 40000 : 5000;
-        if (Plan() != nullptr && FrequencySet(a.clearFreq))
+        if (AtcSequencesPlan() != nullptr && FrequencySet(a.clearFreq))
             AtcPresetComFrequency(a.clearFreq);
         else if (FrequencySet(a.groundFreq))
             AtcPresetComFrequency(a.groundFreq);
@@ -134,7 +134,7 @@ void TransponderToVfr() {
 void Departure0() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
-    const bool plan = Plan() != nullptr;
+    const bool plan = AtcSequencesPlan() != nullptr;
     if (!RunOut()) return;
     if (plan && a.clearTuned != 0 && e.spCom == 500) {
         AtcIssue(0, 537, 40000);
@@ -253,7 +253,7 @@ void Departure2() {
     }
     if (theCopilotSettings.takeoff != 0) theCopilotSettings.ResetCallouts();
     AtcIssue(3, 507, 5000);
-    if (Plan() != nullptr) Plan()->MarkDeparture();
+    if (AtcSequencesPlan() != nullptr) AtcSequencesPlan()->MarkDeparture();
 }
 
 // The tower asks a departure that has not begun its roll to expedite once traffic on base is
@@ -308,7 +308,7 @@ void Departure4() {
         // The tower approved the frequency change and no departure controller speaks on its
         // frequency: with a plan the centre comes next, without one the dialogue ends as after
         // departure's goodbye.
-        if (Plan() != nullptr) {
+        if (AtcSequencesPlan() != nullptr) {
             HandToCenter();
         } else {
             e.spPos = 6;
@@ -322,7 +322,7 @@ void Departure4() {
         return;
     }
     a.fac = kFacDeparture;
-    if (Plan() == nullptr) {
+    if (AtcSequencesPlan() == nullptr) {
         AtcIssue(6, 509, 30000);
     } else {
         a.spSeq = kSeqEnRoute;
@@ -440,7 +440,7 @@ void AtcNonToweredDepartureStep() {
         return;
     }
     if (a.groundLatch != 0) {
-        if (Plan() != nullptr) Plan()->MarkDeparture();
+        if (AtcSequencesPlan() != nullptr) AtcSequencesPlan()->MarkDeparture();
         a.groundLatch = 0;
     }
     if (SmallSkyhawkWithCopilot()) ClimbOutAdvice();
@@ -550,7 +550,7 @@ void AtcArrivalStep() {
             FlapsAdvice();
             break;
         case 9: {
-            planning::FlightPlan* p = Plan();
+            planning::FlightPlan* p = AtcSequencesPlan();
             const bool ifr = p != nullptr && p->ifr != 0;
             if (RunOut() && e.spCom == 499 && tower) {
                 if (a.tandgo != 0)
@@ -626,7 +626,7 @@ void AtcArrivalStep() {
 void AtcNextPlanNode() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
-    planning::FlightPlan* p = Plan();
+    planning::FlightPlan* p = AtcSequencesPlan();
     if (p == nullptr) return;
     // The current node never passes the plan's last.
     const int last = std::min(p->nodeCount, planning::kMaxPlanNodes) - 1;
@@ -670,7 +670,7 @@ void AtcNextPlanNode() {
 void AtcEnRouteStep() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
-    planning::FlightPlan* p = Plan();
+    planning::FlightPlan* p = AtcSequencesPlan();
     if (p == nullptr) return;
     if (a.repMsg != 0) AtcRepeatMessage();
     if (RunOut()) {

@@ -23,11 +23,11 @@ AtcSpeech theAtcSpeech;
 
 namespace {
 
-planning::FlightPlan* Plan() {
+planning::FlightPlan* AtcSpeechPlan() {
     return theAtcHost.flightPlan();
 }
-bool IfrPlan() {
-    return Plan() != nullptr && Plan()->ifr != 0;
+bool AtcSpeechIfrPlan() {
+    return AtcSpeechPlan() != nullptr && AtcSpeechPlan()->ifr != 0;
 }
 const AtcState& A() {
     return theAtcState;
@@ -36,12 +36,12 @@ int P() {
     return A().pilotNum;
 }
 std::string Destination() {
-    planning::FlightPlan* p = Plan();
+    planning::FlightPlan* p = AtcSpeechPlan();
     if (p == nullptr || p->nodeCount < 1) return {};
     return p->nodes[static_cast<std::size_t>(std::min(p->nodeCount, planning::kMaxPlanNodes) - 1)].ident;
 }
 std::string NodeIdent(int n) {
-    planning::FlightPlan* p = Plan();
+    planning::FlightPlan* p = AtcSpeechPlan();
     if (p == nullptr || n < 0 || n >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return {};
     return p->nodes[static_cast<std::size_t>(n)].ident;
 }
@@ -174,7 +174,7 @@ void AtcSpeech::SayDeparture(int id) {
     const AtcState& a = A();
     const int p = P(), g = a.groundNum, t = a.towerNum, d = a.departNum, c = a.clearNum;
     const bool listen = a.listen != 0;
-    const bool plan = Plan() != nullptr;
+    const bool plan = AtcSpeechPlan() != nullptr;
     if (!Begin()) {
         // Nothing is heard, but the presets still follow the dialogue.
         if (id == 502 && FrequencySet(a.groundFreq)) AtcPresetComFrequency(a.towerFreq);
@@ -330,7 +330,7 @@ void AtcSpeech::SayDeparture(int id) {
             break;
         case 537: {
             const std::string dest = Destination();
-            planning::FlightPlan* plan537 = Plan();
+            planning::FlightPlan* plan537 = AtcSpeechPlan();
             const int altitude = plan537 != nullptr ? plan537->cruiseAltitude : 0;
             if (a.repMsg == 0) {
                 if (FrequencySet(a.clearFreq)) {
@@ -435,7 +435,7 @@ void AtcSpeech::SayArrival(int id) {
             break;
         case 512:
             SayCallSign(t + 4500, 0);
-            Word(t + (IfrPlan() ? 2025 : 2012));
+            Word(t + (AtcSpeechIfrPlan() ? 2025 : 2012));
             Runway(a.lndRwy, kControllerWords, t);
             EndTransmission();
             readback(5020);
@@ -501,7 +501,7 @@ void AtcSpeech::SayArrival(int id) {
                 }
                 EndTransmission();
             }
-            if (Plan() != nullptr) {
+            if (AtcSpeechPlan() != nullptr) {
                 SayCallSign(ap + 4500, 1);
                 Word(ap + 4585);
                 Spell(Destination(), kControllerWords, ap);
@@ -513,7 +513,7 @@ void AtcSpeech::SayArrival(int id) {
                 EndTransmission();
             }
             SayCallSign(ap + 4500, 1);
-            Word(ap + (IfrPlan() ? 1508 : 1507));
+            Word(ap + (AtcSpeechIfrPlan() ? 1508 : 1507));
             Runway(a.lndRwy, kControllerWords, ap);
             Word(ap + 4578);
             Spell(a.squawk, kControllerWords, ap);
@@ -659,7 +659,7 @@ void AtcSpeech::SayVector(int id) {
         speaking = 1;
         return;
     }
-    planning::FlightPlan* plan = Plan();
+    planning::FlightPlan* plan = AtcSpeechPlan();
     const bool copilotFirst = CopilotOn() && theCopilotSettings.advice != 0 && plan != nullptr &&
                               plan->ifr == 0 && plan->nodeCount - a.curNode != 2;
     if (id == 515 || id == 516 || id == 526) {

@@ -87,16 +87,16 @@ AtcHost theAtcHost = DefaultAtcHost();
 
 namespace {
 
-std::uint32_t Now() {
+std::uint32_t AtcStateNow() {
     return theAtcHost.now();
 }
 
-planning::FlightPlan* Plan() {
+planning::FlightPlan* AtcStatePlan() {
     return theAtcHost.flightPlan();
 }
 
 std::int32_t NowTick() {
-    return static_cast<std::int32_t>(Now());
+    return static_cast<std::int32_t>(AtcStateNow());
 }
 
 // ---- the keys of "ATCComm" ----
@@ -369,7 +369,7 @@ int LoadAtcState(core::IniFile& file) {
     }
     // A session whose indexes lie outside their tables cannot go on: it ends, the rest of what
     // was read stays for the dialogs.
-    planning::FlightPlan* plan = Plan();
+    planning::FlightPlan* plan = AtcStatePlan();
     const bool bad =
         // The airport index is checked against the table when it is there (a start-up flight
         // is read before the navigation database); every later use checks it again.
@@ -394,7 +394,7 @@ bool FrequencySet(const std::string& text) {
 }
 
 bool AtcTimerRunOut(std::int32_t tick, std::int32_t wait) {
-    return Now() - static_cast<std::uint32_t>(tick) >= static_cast<std::uint32_t>(wait);
+    return AtcStateNow() - static_cast<std::uint32_t>(tick) >= static_cast<std::uint32_t>(wait);
 }
 
 int AtcAircraftType() {
@@ -524,7 +524,7 @@ bool AtcSessionStarting() {
 void AtcStartSession(int tuned) {
     const StartingSession starting;
     AtcState& a = theAtcState;
-    if (a.startPos == 3 && Plan() != nullptr) {
+    if (a.startPos == 3 && AtcStatePlan() != nullptr) {
         AtcStartAtAirport();
         return;
     }
@@ -567,7 +567,7 @@ void AtcStartSession(int tuned) {
 void AtcStartAtAirport() {
     const StartingSession starting;
     AtcState& a = theAtcState;
-    planning::FlightPlan* plan = Plan();
+    planning::FlightPlan* plan = AtcStatePlan();
     if (plan == nullptr || plan->nodeCount < 1) return;
     a.startPos = 3;
     if (a.atcOn != 0) AtcReset();
@@ -596,7 +596,7 @@ void AtcStartAtAirport() {
 void AtcStartArrival() {
     const StartingSession starting;
     AtcState& a = theAtcState;
-    planning::FlightPlan* plan = Plan();
+    planning::FlightPlan* plan = AtcStatePlan();
     if (plan == nullptr || plan->nodeCount < 1) return;
     if (a.seeVP != 0) theAtcHost.destroyTrafficShapes();
     AtcClearSession(0);
@@ -844,7 +844,7 @@ void AtcPostRequest(AtcRequest request) {
 
 void AtcChangeRunway(int index) {
     AtcState& a = theAtcState;
-    if (Plan() == nullptr) return;
+    if (AtcStatePlan() == nullptr) return;
     const bool arriving = a.spSeq == kSeqArrival || a.startPos == 25;
     AtcReset();
     a.pickedRwy = 1;
@@ -859,7 +859,7 @@ void AtcChangeRunway(int index) {
 int AtcCanChangeRunway() {
     const AtcState& a = theAtcState;
     const int pos = theFlightEvaluation.spPos;
-    if (Plan() == nullptr || a.atcOn == 0) return 0;
+    if (AtcStatePlan() == nullptr || a.atcOn == 0) return 0;
     if (a.spSeq == kSeqDeparture)
         return pos < 4 && flight::theFlightModelState.fmOTG != 0 ? 1 : 0;
     if (a.spSeq == kSeqArrival) return pos == 25 || (pos >= 12 && pos <= 19) ? 1 : 0;

@@ -17,7 +17,7 @@ CopilotSettings theCopilotSettings;
 
 namespace {
 
-constexpr const char* kSection = "CoPilot";
+constexpr const char* kCopilotSection = "CoPilot";
 
 struct Speeds {
     int lastCalled;
@@ -134,7 +134,7 @@ void CopilotSettings::TickCallouts() {
 int LoadCopilotSettings(core::IniFile& file) {
     CopilotSettings& c = theCopilotSettings;
     // Anything but a whole number other than 0 leaves the copilot off.
-    c.master = file.GetInt(kSection, "CoPilot", 0) != 0 ? 1 : 0;
+    c.master = file.GetInt(kCopilotSection, "CoPilot", 0) != 0 ? 1 : 0;
     if (c.master == 0) {
         c.takeoff = c.radios = c.navigation = c.advice = c.altitude = c.heading = 0;
         theAtcState.copilotRadios = 0;
@@ -142,12 +142,12 @@ int LoadCopilotSettings(core::IniFile& file) {
         theAtcHost.setFlightMode(0);
         return 1;
     }
-    c.takeoff = file.GetInt(kSection, "Takeoff", 0);
-    c.radios = file.GetInt(kSection, "Radios", 0);
-    c.navigation = file.GetInt(kSection, "Navigation", 0);
-    c.advice = file.GetInt(kSection, "Advice", 0);
-    c.altitude = file.GetInt(kSection, "Altitude", 0);
-    c.heading = file.GetInt(kSection, "Heading", 0);
+    c.takeoff = file.GetInt(kCopilotSection, "Takeoff", 0);
+    c.radios = file.GetInt(kCopilotSection, "Radios", 0);
+    c.navigation = file.GetInt(kCopilotSection, "Navigation", 0);
+    c.advice = file.GetInt(kCopilotSection, "Advice", 0);
+    c.altitude = file.GetInt(kCopilotSection, "Altitude", 0);
+    c.heading = file.GetInt(kCopilotSection, "Heading", 0);
     // The radio help the ATC and the flight mode's reply delay both follow.
     theAtcState.copilotRadios = c.radios != 0 ? 1 : 0;
     theCopilotRadioHelp = static_cast<std::uint32_t>(theAtcState.copilotRadios);
@@ -182,13 +182,13 @@ void ApplyCopilotPresets(const CopilotSettings& c) {
 
 int SaveCopilotSettings(core::IniFile& file) {
     const CopilotSettings& c = theCopilotSettings;
-    int ok = file.PutInt(kSection, "CoPilot", c.master);
-    ok &= file.PutInt(kSection, "Takeoff", c.takeoff);
-    ok &= file.PutInt(kSection, "Radios", c.radios);
-    ok &= file.PutInt(kSection, "Navigation", c.navigation);
-    ok &= file.PutInt(kSection, "Advice", c.advice);
-    ok &= file.PutInt(kSection, "Altitude", c.altitude);
-    ok &= file.PutInt(kSection, "Heading", c.heading);
+    int ok = file.PutInt(kCopilotSection, "CoPilot", c.master);
+    ok &= file.PutInt(kCopilotSection, "Takeoff", c.takeoff);
+    ok &= file.PutInt(kCopilotSection, "Radios", c.radios);
+    ok &= file.PutInt(kCopilotSection, "Navigation", c.navigation);
+    ok &= file.PutInt(kCopilotSection, "Advice", c.advice);
+    ok &= file.PutInt(kCopilotSection, "Altitude", c.altitude);
+    ok &= file.PutInt(kCopilotSection, "Heading", c.heading);
     return ok;
 }
 

@@ -17,41 +17,43 @@
 
 namespace nav {
 
-namespace {
-
-struct Place {
+// The places and cells the view's station tables hold (its members' types, so not file-local).
+struct MapPlace {
     double lat = 0.0;
     double lon = 0.0;
 };
+
+// Station rows by cells of a quarter degree, so a close view visits the few cells it covers.
+struct MapCellIndex {
+    std::unordered_map<std::int64_t, std::vector<std::uint32_t>> cells;
+    std::size_t rows = 0;
+};
+
+namespace {
 
 win::COLORREF Index(int i) {
     return win::PALETTEINDEX(static_cast<std::uint16_t>(i));
 }
 
 template <typename Row>
-std::vector<Place> PlacesOf(const std::vector<Row>& rows) {
-    std::vector<Place> out(rows.size());
+std::vector<MapPlace> PlacesOf(const std::vector<Row>& rows) {
+    std::vector<MapPlace> out(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         WorldToLatLon(&out[i].lat, &out[i].lon, rows[i].x, rows[i].z);
     return out;
 }
 
-// Station rows by cells of a quarter degree, so a close view visits the few cells it covers.
-struct CellIndex {
-    std::unordered_map<std::int64_t, std::vector<std::uint32_t>> cells;
-    std::size_t rows = 0;
-};
 constexpr double kCellDegrees = 0.25;
 
 std::int64_t CellKey(std::int64_t latCell, std::int64_t lonCell) {
     return (latCell << 32) ^ (lonCell & 0xFFFFFFFF);
 }
 
-CellIndex IndexOf(const std::vector<Place>& places) {
-    CellIndex index;
+MapCellIndex IndexOf(const std::vector<MapPlace>& places) {
+    MapCellIndex index;
     index.rows = places.size();
     for (std::size_t i = 0; i < places.size(); ++i) {
-        const Place& p = places[i];
+        const MapPlace& p = places[i];
         if (!(std::abs(p.lat) <= 90.0 && std::abs(p.lon) <= 360.0)) continue;
         index.cells[CellKey(static_cast<std::int64_t>(std::floor(p.lat / kCellDegrees)),
                             static_cast<std::int64_t>(std::floor(p.lon / kCellDegrees)))]
@@ -62,7 +64,7 @@ CellIndex IndexOf(const std::vector<Place>& places) {
 
 // The rows whose cells meet the box, in table order (stations draw over each other in that
 // order); every row when the box covers much of the country.
-const std::vector<std::uint32_t>& RowsIn(const CellIndex& index, double latLo, double latHi,
+const std::vector<std::uint32_t>& RowsIn(const MapCellIndex& index, double latLo, double latHi,
                                          double lonLo, double lonHi,
                                          std::vector<std::uint32_t>* out) {
     out->clear();
@@ -139,10 +141,10 @@ std::string AtisText(std::uint16_t bcd) {
 struct MapView::StationPlaces {
     const void* keys[6] = {};
     std::size_t sizes[6] = {};
-    std::vector<Place> vors, ndbs, waypoints, airports, ils;
-    CellIndex vorCells, ndbCells, waypointCells, airportCells, ilsCells;
+    std::vector<MapPlace> vors, ndbs, waypoints, airports, ils;
+    MapCellIndex vorCells, ndbCells, waypointCells, airportCells, ilsCells;
     std::vector<std::uint32_t> visible;  // scratch of the layer being drawn
-    std::vector<std::vector<Place>> airways;
+    std::vector<std::vector<MapPlace>> airways;
     struct Bounds {
         double latMin, latMax, lonMin, lonMax;
     };
@@ -154,7 +156,7 @@ struct MapView::AirportRunways {
     bool ok = false;
     std::uint16_t atis = 0;
     struct End {
-        Place place;
+        MapPlace place;
         std::uint16_t width = 0;
     };
     std::vector<End> ends;
@@ -209,7 +211,7 @@ MapView::StationPlaces& MapView::Places() {
     for (const AirwayRecord& a : db.airways) {
         p->airways.push_back(PlacesOf(a.points));
         StationPlaces::Bounds b{90.0, -90.0, 1e9, -1e9};
-        for (const Place& q : p->airways.back()) {
+        for (const MapPlace& q : p->airways.back()) {
             b.latMin = std::min(b.latMin, q.lat);
             b.latMax = std::max(b.latMax, q.lat);
             b.lonMin = std::min(b.lonMin, q.lon);
@@ -330,7 +332,7 @@ void MapView::DrawAirports(win::HDC dc) {
     const MapZoomLevel pad = zoom >= 5 ? z : MapZoomLevel{"", 0.0, 0.0, 1, 1};
     for (const std::uint32_t i : RowsIn(p.airportCells, bottomLat - pad.latSpan, topLat + pad.latSpan, rightLon - pad.lonSpan,
                                leftLon + pad.lonSpan, &p.visible)) {
-        const Place& at = p.airports[i];
+        const MapPlace& at = p.airports[i];
         const bool lit = airportInfoTool && highlightSet && rows[i].ident == highlightIdent;
         const int colour = lit ? kMapHighlight : kMapAirportColour;
         if (zoom <= 4) {
@@ -492,7 +494,7 @@ void MapView::DrawAirways(win::HDC dc) {
             if (b.latMax < bottomLat - padLat || b.latMin > topLat + padLat ||
                 b.lonMax < rightLon - padLon || b.lonMin > leftLon + padLon)
                 continue;
-            const std::vector<Place>& points = p.airways[a];
+            const std::vector<MapPlace>& points = p.airways[a];
             const std::string name = "V" + std::to_string(airways[a].identifier);
             for (std::size_t k = 0; k + 1 < points.size(); ++k) {
                 int x1 = LongitudeToPixel(points[k].lon), y1 = LatitudeToPixel(points[k].lat);
@@ -565,7 +567,7 @@ void MapView::BuildRoute(const std::vector<MapRouteNode>& plan) {
         return -1;
     };
     for (const MapRouteNode& node : plan) {
-        const Place* at = nullptr;
+        const MapPlace* at = nullptr;
         int row = -1;
         switch (node.kind) {
             case kMapItemAirport:

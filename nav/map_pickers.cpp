@@ -36,7 +36,7 @@ constexpr int kFrequencyText = 15516;
 constexpr int kRadial = 1780;
 constexpr int kRadialUpDown = 1781;
 constexpr int kDistance = 1782;
-constexpr int kAltitude = 1783;
+constexpr int kMapPickersAltitude = 1783;
 constexpr int kHeading = 1784;
 constexpr int kHeadingUpDown = 1785;
 constexpr int kHeadingIsRadial = 1786;
@@ -53,9 +53,9 @@ constexpr int kApproachHeadingUpDown = 1530;
 constexpr int kApproachAltitude = 1541;
 constexpr int kApproachDistance = 1542;
 constexpr int kAirportName = 1934;
-constexpr int kRunwayList = 1929;
+constexpr int kMapPickersRunwayList = 1929;
 constexpr int kTakeRunway = 1928;
-constexpr int kCancelButton = 1817;
+constexpr int kMapPickersCancelButton = 1817;
 
 }  // namespace
 
@@ -209,7 +209,7 @@ void PositionFieldsDialog::Enable(int id, bool on) {
 void PositionFieldsDialog::AddRadialFields(int distanceLimit) {
     AddField(kRadial, 1, 360, &radial, kRadialUpDown);
     AddField(kDistance, 0, distanceLimit, &distance);
-    AddField(kAltitude, 1, 30000, &altitude, 0, true);
+    AddField(kMapPickersAltitude, 1, 30000, &altitude, 0, true);
     AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
 }
 
@@ -249,7 +249,7 @@ int PositionFieldsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win
         OnOk();
         return 1;
     }
-    if (id == 2 || id == kCancelButton) {
+    if (id == 2 || id == kMapPickersCancelButton) {
         win::EndDialog(window, 0);
         return 1;
     }
@@ -293,13 +293,13 @@ int MapRunwayDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWN
             theAtcState.enabledATC = 0;
             win::EndDialog(window, 1);
             return 1;
-        case kRunwayList:
+        case kMapPickersRunwayList:
             if (notifyCode == win::LBN_DBLCLK)
                 win::PostMessage(window, win::WM_COMMAND, kTakeRunway, 0);
             return 1;
         case 2:
         case 3:
-        case kCancelButton:
+        case kMapPickersCancelButton:
             win::EndDialog(window, 0);
             return 1;
         default:
@@ -309,7 +309,7 @@ int MapRunwayDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWN
 
 int MapView::FillRunwayList(win::HWND picker, int airportRow) {
     pickerRunways.clear();
-    ListBoxTarget list(picker, kRunwayList);
+    ListBoxTarget list(picker, kMapPickersRunwayList);
     list.Reset();
     if (airportRow < 0 || static_cast<std::size_t>(airportRow) >= theNavDatabase.airports.size())
         return 0;
@@ -330,7 +330,7 @@ int MapView::FillRunwayList(win::HWND picker, int airportRow) {
 
 int MapView::TakeSelectedRunway(win::HWND picker) {
     const auto row = static_cast<int>(
-        win::SendDlgItemMessage(picker, kRunwayList, win::LB_GETCURSEL, 0, 0));
+        win::SendDlgItemMessage(picker, kMapPickersRunwayList, win::LB_GETCURSEL, 0, 0));
     if (row < 0 || static_cast<std::size_t>(row) >= pickerRunways.size()) {
         pickerRunways.clear();
         return 0;

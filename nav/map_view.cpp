@@ -40,11 +40,11 @@ const MapZoomLevel& Row(int zoom) {
     return kMapZoomTable[std::clamp(zoom, 0, kMapZoomLevels - 1)];
 }
 
-win::COLORREF Index(int i) {
+win::COLORREF MapViewIndex(int i) {
     return win::PALETTEINDEX(static_cast<std::uint16_t>(i));
 }
 
-win::HINSTANCE ResourceLibrary() {
+win::HINSTANCE MapViewResourceLibrary() {
     return ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary()
                                              : win::HINSTANCE{};
 }
@@ -69,7 +69,7 @@ void DrawStrokes(win::HDC dc, int x, int y, int octant) {
         int colour;
     } passes[2] = {{3, kMapBlack}, {1, kMapAircraftInside}};
     for (const auto& pass : passes) {
-        const win::HPEN pen = win::CreatePen(win::PS_SOLID, pass.width, Index(pass.colour));
+        const win::HPEN pen = win::CreatePen(win::PS_SOLID, pass.width, MapViewIndex(pass.colour));
         const win::HPEN old = win::SelectObject(dc, pen);
         for (const auto& stroke : s) {
             win::MoveToEx(dc, x + stroke[0], y + stroke[1], nullptr);
@@ -153,7 +153,7 @@ void MapView::MakeSurface(bool selectPalette) {
     if (!templateBitmap && mapControl) {
         // The template names its picture in the control's text.
         const std::string name = win::GetWindowText(mapControl);
-        if (!name.empty()) templateBitmap = win::LoadBitmap(ResourceLibrary(), name);
+        if (!name.empty()) templateBitmap = win::LoadBitmap(MapViewResourceLibrary(), name);
         ownsTemplate = static_cast<bool>(templateBitmap);
     }
     if (!templateBitmap) {
@@ -585,7 +585,7 @@ void MapView::DrawGrid(win::HDC dc) {
         win::ScreenToClient(dialog, &br);
         control = win::RECT{tl.x, tl.y, br.x, br.y};
     }
-    const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, Index(kMapGridColour));
+    const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, MapViewIndex(kMapGridColour));
     const win::HPEN oldPen = win::SelectObject(dc, pen);
     const int lo = static_cast<int>(margin);
     std::size_t latLabels = 0, lonLabels = 0;
@@ -699,10 +699,10 @@ void MapView::DrawSegments(win::HDC dc, const std::vector<MapOutlinePoint>& poin
 }
 
 void MapView::DrawOutlines(win::HDC dc) {
-    const win::HPEN statePen = win::CreatePen(win::PS_SOLID, 1, Index(kMapStateColour));
+    const win::HPEN statePen = win::CreatePen(win::PS_SOLID, 1, MapViewIndex(kMapStateColour));
     const win::HPEN old = win::SelectObject(dc, statePen);
     DrawSegments(dc, states);
-    const win::HPEN waterPen = win::CreatePen(win::PS_SOLID, 1, Index(kMapWaterColour));
+    const win::HPEN waterPen = win::CreatePen(win::PS_SOLID, 1, MapViewIndex(kMapWaterColour));
     win::SelectObject(dc, waterPen);
     if (zoom < 4) DrawSegments(dc, coast);
     win::SelectObject(dc, old);
@@ -717,7 +717,7 @@ void MapView::DrawWater(win::HDC dc) {
         LoadWater();
         theNavHost.setCursor(win::IDC_ARROW);
     }
-    const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, Index(kMapWaterColour));
+    const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, MapViewIndex(kMapWaterColour));
     const win::HPEN old = win::SelectObject(dc, pen);
     // A ring is complete when its closing marker comes; it is drawn when any of its points lies
     // inside the view, as a closed line through its points: each side from its point to the
@@ -761,7 +761,7 @@ void MapView::Redraw() {
     if (!memoryDc || !drawingBitmap) return;
     const win::HBITMAP old = win::SelectObject(memoryDc, drawingBitmap);
     const win::RECT all{0, 0, width, height};
-    const win::HBRUSH white = win::CreateSolidBrush(Index(kMapHighlight));
+    const win::HBRUSH white = win::CreateSolidBrush(MapViewIndex(kMapHighlight));
     win::FillRect(memoryDc, &all, white);
     win::DeleteObject(white);
     if (templateBitmap) {

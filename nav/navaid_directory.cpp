@@ -21,8 +21,8 @@ win::FileHandle theSmsFileHandle;
 namespace {
 
 constexpr std::uint32_t kSheetHelp = 20060;
-constexpr std::size_t kTypeAheadLength = 50;
-constexpr int kCancelButton = 1817;
+constexpr std::size_t kNavaidDirectoryTypeAheadLength = 50;
+constexpr int kNavaidDirectoryCancelButton = 1817;
 
 const NavAidPageKind kVorPage{"NAVAIDSVORFAKE", "VORs", 20027, kSmsVor, 1487, 1489, 1693, 1694, 1692};
 const NavAidPageKind kNdbPage{"NAVAIDSNDBFAKE", "NDBs", 20028, kSmsNdb, 1495, 1493, 1587, 0, 1759};
@@ -88,7 +88,8 @@ void NavAidPage::ShowInfo(int row) {
 // The row's text into the type-ahead box, selected whole, and the row's station shown.
 void NavAidPage::ShowRow(int row) {
     directory->SetSelectedRow(page.kind, row);
-    typed = ListRowText(win::GetDlgItem(window, page.list), row).substr(0, kTypeAheadLength);
+    typed = ListRowText(win::GetDlgItem(window, page.list), row)
+                .substr(0, kNavaidDirectoryTypeAheadLength);
     win::SetDlgItemText(window, page.typeAhead, typed);
     win::SendDlgItemMessage(window, page.typeAhead, win::EM_SETSEL, 0, -1);
     ShowInfo(row);
@@ -102,7 +103,8 @@ int NavAidPage::OnInitDialog(win::HWND dialog) {
     directory->FillStationList(dialog, page.kind);
     FakeTabPropertyPage::OnInitDialog(dialog);
     SetHelpId(page.help);
-    win::SendDlgItemMessage(dialog, page.typeAhead, win::EM_LIMITTEXT, kTypeAheadLength, 0);
+    win::SendDlgItemMessage(dialog, page.typeAhead, win::EM_LIMITTEXT,
+                            kNavaidDirectoryTypeAheadLength, 0);
     const int row = CurrentRow();
     if (row >= 0) ShowRow(row);
     const int* options[2] = {page.kind == kSmsNdb ? &theTuneAdfOption : &theTuneNav1Option,
@@ -193,7 +195,8 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
         if (notifyCode != win::EN_CHANGE ||
             win::SendDlgItemMessage(window, page.typeAhead, win::EM_GETMODIFY, 0, 0) == 0)
             return 1;
-        typed = win::GetDlgItemText(window, page.typeAhead).substr(0, kTypeAheadLength);
+        typed =
+            win::GetDlgItemText(window, page.typeAhead).substr(0, kNavaidDirectoryTypeAheadLength);
         const win::HWND list = win::GetDlgItem(window, page.list);
         const auto row = SelectTypedStation(list, typed);
         if (row < 0) return 1;
@@ -228,7 +231,7 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
             directory->confirmed = 1;
             return 1;
         case win::IDCANCEL:
-        case kCancelButton:
+        case kNavaidDirectoryCancelButton:
             directory->SetSelectedRow(page.kind, CurrentRow());
             return 1;
         default:

@@ -30,7 +30,7 @@ constexpr std::uint32_t kCcsNoParentAlign = 0x8;
 constexpr std::uint32_t kCcsNoDivider = 0x40;
 constexpr int kClassBackground = -10;  // the class word of the background brush
 constexpr int kToolbarId = 1;
-constexpr int kCancelButton = 1817;
+constexpr int kPositionDialogCancelButton = 1817;
 constexpr std::uint32_t kHelpContext = 20016;
 constexpr std::uint32_t kToolStripBitmap = 546;
 
@@ -47,7 +47,7 @@ constexpr MapToolButton kButtons[20] = {
     {14, kVorInfoButton, win::TBSTYLE_CHECK},     {15, kApproachInfoButton, win::TBSTYLE_CHECK},
 };
 
-win::HINSTANCE ResourceLibrary() {
+win::HINSTANCE PositionDialogResourceLibrary() {
     return ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary()
                                              : win::HINSTANCE{};
 }
@@ -117,7 +117,8 @@ void FillMapToolTip(win::NMHDR* header) {
     if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
     auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
     std::string text;
-    win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
+    win::LoadString(PositionDialogResourceLibrary(), static_cast<std::uint32_t>(header->idFrom),
+                    &text);
     tip->text = text.substr(0, 30);
 }
 
@@ -135,7 +136,7 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
         x, y, width, height, parent, win::HMENU{static_cast<std::uint32_t>(id)}, win::HINSTANCE{},
         0);
     if (!toolbar) return toolbar;
-    win::HBITMAP strip = win::LoadBitmap(ResourceLibrary(), kToolStripBitmap);
+    win::HBITMAP strip = win::LoadBitmap(PositionDialogResourceLibrary(), kToolStripBitmap);
     if (!strip) strip = MakeMapToolbarBitmap();
     win::TBADDBITMAP add;
     add.bitmap = strip;
@@ -197,7 +198,7 @@ int PositionAircraftDialog::OnCommand(unsigned notifyCode, win::WParam wParam, w
             Finish(1);
             return 1;
         case 2:
-        case kCancelButton:
+        case kPositionDialogCancelButton:
             Finish(0);
             return 1;
         case kFrequenciesButton:

@@ -12,11 +12,11 @@ namespace {
 // The header's first bytes: the maker's signature (nothing reads it).
 constexpr char kSignature[] = "Zephlon station directory 1";
 
-void PutU16(SmsBytes* out, std::uint16_t v) {
+void SmsRecordsPutU16(SmsBytes* out, std::uint16_t v) {
     out->push_back(static_cast<std::uint8_t>(v));
     out->push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void PutU32(SmsBytes* out, std::uint32_t v) {
+void SmsRecordsPutU32(SmsBytes* out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -88,22 +88,22 @@ bool EncodeAirportRecord(const SmsAirportHeader& header, const std::vector<SmsRu
     if (rows.size() > 255) return false;
     SmsBytes bytes;
     bytes.push_back(static_cast<std::uint8_t>(rows.size()));
-    PutU16(&bytes, 0);  // not read
-    PutU16(&bytes, static_cast<std::uint16_t>(header.elevation));
+    SmsRecordsPutU16(&bytes, 0);  // not read
+    SmsRecordsPutU16(&bytes, static_cast<std::uint16_t>(header.elevation));
     for (std::uint16_t f : {header.atis, header.clearance, header.ground, header.tower,
                             header.departure, header.approach})
-        PutU16(&bytes, f);
+        SmsRecordsPutU16(&bytes, f);
     bytes.push_back(header.airspace);
     for (const SmsRunwayRecord& r : rows) {
         if (r.ils.size() > static_cast<std::size_t>(kSmsRunwayIlsField) ||
             (!r.ils.empty() && r.ils[0] != 'I'))
             return false;
         bytes.push_back(r.runway);
-        PutU32(&bytes, static_cast<std::uint32_t>(r.x));
-        PutU32(&bytes, static_cast<std::uint32_t>(r.z));
-        PutU16(&bytes, r.heading);
-        PutU16(&bytes, r.length);
-        PutU16(&bytes, r.width);
+        SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.x));
+        SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.z));
+        SmsRecordsPutU16(&bytes, r.heading);
+        SmsRecordsPutU16(&bytes, r.length);
+        SmsRecordsPutU16(&bytes, r.width);
         bytes.push_back(0);  // not read
         for (int i = 0; i < kSmsRunwayIlsField; ++i)
             bytes.push_back(i < static_cast<int>(r.ils.size())
@@ -116,16 +116,16 @@ bool EncodeAirportRecord(const SmsAirportHeader& header, const std::vector<SmsRu
 
 SmsBytes EncodeStationRecord(const SmsStationRecord& r) {
     SmsBytes bytes;
-    PutU16(&bytes, r.frequency);
-    PutU32(&bytes, static_cast<std::uint32_t>(r.x));
-    PutU32(&bytes, static_cast<std::uint32_t>(r.z));
+    SmsRecordsPutU16(&bytes, r.frequency);
+    SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.x));
+    SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.z));
     return bytes;
 }
 
 SmsBytes EncodeWaypointRecord(const SmsWaypointRecord& r) {
     SmsBytes bytes;
-    PutU32(&bytes, static_cast<std::uint32_t>(r.x));
-    PutU32(&bytes, static_cast<std::uint32_t>(r.z));
+    SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.x));
+    SmsRecordsPutU32(&bytes, static_cast<std::uint32_t>(r.z));
     return bytes;
 }
 
@@ -165,7 +165,7 @@ SmsBytes SmsFileBuilder::Build(std::vector<std::uint32_t>* entryOffsets,
             entryOffsets->push_back(static_cast<std::uint32_t>(file.size()));
         if (recordOffsets != nullptr) recordOffsets->push_back(record);
         file.push_back(s.code);
-        PutU32(&file, record);
+        SmsRecordsPutU32(&file, record);
         file.insert(file.end(), s.name.begin(), s.name.end());
         file.push_back(0);
         record += static_cast<std::uint32_t>(s.record.size());

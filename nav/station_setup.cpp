@@ -20,9 +20,9 @@ namespace nav {
 
 namespace {
 
-constexpr int kHeadingIsRadial = 1786;
-constexpr int kSetCourse = 1787;
-constexpr int kHeadingIsReciprocal = 1069;
+constexpr int kStationSetupHeadingIsRadial = 1786;
+constexpr int kStationSetupSetCourse = 1787;
+constexpr int kStationSetupHeadingIsReciprocal = 1069;
 constexpr int kFirstRadio = 1532;   // NDB: bearing to the station; ILS: from the localizer
 constexpr int kSecondRadio = 1534;  // NDB: bearing from it; ILS: from the glide slope
 constexpr int kSetAdfCard = 1567;
@@ -79,15 +79,15 @@ int VorSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
     SetHelpId(help);
     const bool tuned = theTuneNav1Option != 0 || theTuneNav2Option != 0;
-    Check(kSetCourse, tuned);
-    Enable(kSetCourse, tuned);
+    Check(kStationSetupSetCourse, tuned);
+    Enable(kStationSetupSetCourse, tuned);
     OpenRadialFields();
     return 1;
 }
 
 int VorSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     const int id = win::LOWORD(wParam);
-    if (id == kHeadingIsRadial || id == kHeadingIsReciprocal) {
+    if (id == kStationSetupHeadingIsRadial || id == kStationSetupHeadingIsReciprocal) {
         HeadingRadio(id);
         return 1;
     }
@@ -96,8 +96,10 @@ int VorSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
 
 void VorSetupDialog::Place() {
     TuneNav(station.frequency);
-    if (win::IsWindowEnabled(win::GetDlgItem(window, kSetCourse)) && Checked(kSetCourse)) {
-        const int course = WrapDegrees(radial + (Checked(kHeadingIsReciprocal) ? 180 : 0));
+    if (win::IsWindowEnabled(win::GetDlgItem(window, kStationSetupSetCourse)) &&
+        Checked(kStationSetupSetCourse)) {
+        const int course =
+            WrapDegrees(radial + (Checked(kStationSetupHeadingIsReciprocal) ? 180 : 0));
         if (theTuneNav1Option) SetNavCourse(1, course);
         if (theTuneNav2Option) SetNavCourse(2, course);
     }

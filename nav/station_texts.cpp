@@ -31,10 +31,10 @@ struct StationPage {
     int frequency;  // 0: none
     int kind;       // 0: none
 };
-constexpr StationPage kVorPage{1168, 1170, 1501, 1659};
-constexpr StationPage kNdbPage{1284, 1286, 1505, 0};
-constexpr StationPage kIlsPage{1288, 1290, 1509, 2026};
-constexpr StationPage kWaypointPage{1857, 1858, 0, 0};
+constexpr StationPage kStationTextsVorPage{1168, 1170, 1501, 1659};
+constexpr StationPage kStationTextsNdbPage{1284, 1286, 1505, 0};
+constexpr StationPage kStationTextsIlsPage{1288, 1290, 1509, 2026};
+constexpr StationPage kStationTextsWaypointPage{1857, 1858, 0, 0};
 
 const char* const kVorKinds[13] = {
     nullptr,
@@ -239,7 +239,7 @@ void ShowStationPage(SmsDatabase& d, win::HWND dialog, const StationPage& page,
 int SmsDatabase::ShowVorInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsVor, handle)) return failed;
     KeepShown(vor.x, vor.z);
-    ShowStationPage(*this, dialog, kVorPage, FormatFrequency(vor.frequency),
+    ShowStationPage(*this, dialog, kStationTextsVorPage, FormatFrequency(vor.frequency),
                     theSmsCurrentEntry.code);
     return 0;
 }
@@ -247,14 +247,15 @@ int SmsDatabase::ShowVorInfo(win::HWND dialog, int row, win::FileHandle handle) 
 int SmsDatabase::ShowNdbInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsNdb, handle)) return failed;
     KeepShown(ndb.x, ndb.z);
-    ShowStationPage(*this, dialog, kNdbPage, FormatKhz(ndb.frequency), theSmsCurrentEntry.code);
+    ShowStationPage(*this, dialog, kStationTextsNdbPage, FormatKhz(ndb.frequency),
+                    theSmsCurrentEntry.code);
     return 0;
 }
 
 int SmsDatabase::ShowIlsInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsIls, handle)) return failed;
     KeepShown(ils.x, ils.z);
-    ShowStationPage(*this, dialog, kIlsPage, FormatFrequency(ils.frequency),
+    ShowStationPage(*this, dialog, kStationTextsIlsPage, FormatFrequency(ils.frequency),
                     theSmsCurrentEntry.code);
     return 0;
 }
@@ -262,7 +263,8 @@ int SmsDatabase::ShowIlsInfo(win::HWND dialog, int row, win::FileHandle handle) 
 int SmsDatabase::ShowWaypointInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsWaypoint, handle)) return failed;
     KeepShown(waypoint.x, waypoint.z);
-    ShowStationPage(*this, dialog, kWaypointPage, std::string(), theSmsCurrentEntry.code);
+    ShowStationPage(*this, dialog, kStationTextsWaypointPage, std::string(),
+                    theSmsCurrentEntry.code);
     return 0;
 }
 

@@ -13,14 +13,14 @@
 namespace planning {
 namespace {
 
-constexpr int kList = 78;
+constexpr int kFlightLogDialogList = 78;
 constexpr int kResetLog = 2019;
 
-struct Column {
+struct FlightLogDialogColumn {
     const char* title;
     int width;
 };
-constexpr Column kColumns[14] = {
+constexpr FlightLogDialogColumn kColumns[14] = {
     {"Fix", 40},      {"Hdg", 45},     {"Winds(-HW)", kWindsColumnWidth},
     {"Est GS", 70},   {"Dist", 55},    {"Dist Rem", 60},
     {"ETE", 40},      {"ATE", 40},     {"Act GS", 55},
@@ -73,9 +73,9 @@ FlightLogDialog::FlightLogDialog(const FlightPlan* worldPlan) : SettingsDialog("
 int FlightLogDialog::OnInitDialog(win::HWND dialog) {
     const int r = ui::Dialog::OnInitDialog(dialog);
     list = std::make_unique<ui::OwnerDrawListView>(
-        win::WS_CHILD | win::WS_VISIBLE | win::LVS_REPORT | win::LVS_SINGLESEL | win::LVS_SHOWSELALWAYS |
-            win::LVS_OWNERDRAWFIXED | win::LVS_NOSORTHEADER,
-        69, 190, 428, 205, dialog, kList, 14);
+        win::WS_CHILD | win::WS_VISIBLE | win::LVS_REPORT | win::LVS_SINGLESEL |
+            win::LVS_SHOWSELALWAYS | win::LVS_OWNERDRAWFIXED | win::LVS_NOSORTHEADER,
+        69, 190, 428, 205, dialog, kFlightLogDialogList, 14);
     list->Create();
     for (int c = 0; c < 14; ++c) list->InsertColumn(c, kColumns[c].width, win::LVCFMT_LEFT, kColumns[c].title);
     ShowLog();

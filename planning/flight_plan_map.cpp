@@ -23,23 +23,32 @@ std::unique_ptr<ui::OwnerDrawListView> theNavLogList;
 
 namespace {
 
-constexpr int kToolbarId = 1;
+constexpr int kFlightPlanMapToolbarId = 1;
 constexpr int kCancelButton = 1817;
-constexpr int kClassBackground = -10;  // the class word of the background brush
+constexpr int kFlightPlanMapClassBackground = -10;  // the class word of the background brush
 constexpr int kMapWidth = 481;
 constexpr int kMapHeight = 280;
 constexpr int kToolbarWidth = 450;  // room for all 19 buttons and their separators
 
-constexpr nav::MapToolButton kButtons[19] = {
-    {0, nav::kAirportsButton, win::TBSTYLE_CHECK},  {1, nav::kVorsButton, win::TBSTYLE_CHECK},
-    {2, nav::kNdbsButton, win::TBSTYLE_CHECK},      {3, nav::kLocalizersButton, win::TBSTYLE_CHECK},
-    {4, nav::kWaypointsButton, win::TBSTYLE_CHECK}, {5, nav::kAirwaysButton, win::TBSTYLE_CHECK},
-    {6, nav::kObstaclesButton, win::TBSTYLE_CHECK}, {18, nav::kFrequenciesButton, win::TBSTYLE_CHECK},
-    {0, 0, win::TBSTYLE_SEP},                       {7, nav::kZoomInButton, win::TBSTYLE_CHECK},
-    {8, nav::kZoomOutButton, win::TBSTYLE_CHECK},   {0, 0, win::TBSTYLE_SEP},
-    {9, 5010, win::TBSTYLE_BUTTON},                 {10, 5011, win::TBSTYLE_BUTTON},
-    {11, 5012, win::TBSTYLE_BUTTON},                {12, 5013, win::TBSTYLE_BUTTON},
-    {0, 0, win::TBSTYLE_SEP},                       {16, kAddStationButton, win::TBSTYLE_CHECK},
+constexpr nav::MapToolButton kFlightPlanMapButtons[19] = {
+    {0, nav::kAirportsButton, win::TBSTYLE_CHECK},
+    {1, nav::kVorsButton, win::TBSTYLE_CHECK},
+    {2, nav::kNdbsButton, win::TBSTYLE_CHECK},
+    {3, nav::kLocalizersButton, win::TBSTYLE_CHECK},
+    {4, nav::kWaypointsButton, win::TBSTYLE_CHECK},
+    {5, nav::kAirwaysButton, win::TBSTYLE_CHECK},
+    {6, nav::kObstaclesButton, win::TBSTYLE_CHECK},
+    {18, nav::kFrequenciesButton, win::TBSTYLE_CHECK},
+    {0, 0, win::TBSTYLE_SEP},
+    {7, nav::kZoomInButton, win::TBSTYLE_CHECK},
+    {8, nav::kZoomOutButton, win::TBSTYLE_CHECK},
+    {0, 0, win::TBSTYLE_SEP},
+    {9, 5010, win::TBSTYLE_BUTTON},
+    {10, 5011, win::TBSTYLE_BUTTON},
+    {11, 5012, win::TBSTYLE_BUTTON},
+    {12, 5013, win::TBSTYLE_BUTTON},
+    {0, 0, win::TBSTYLE_SEP},
+    {16, kAddStationButton, win::TBSTYLE_CHECK},
     {17, kDeleteStationButton, win::TBSTYLE_CHECK},
 };
 
@@ -57,7 +66,7 @@ std::vector<Tool> Tools() {
             {kDeleteStationButton, &theDeleteTool}};
 }
 
-std::vector<nav::MapRouteNode> RouteOf(const FlightPlan& plan) {
+std::vector<nav::MapRouteNode> FlightPlanMapRouteOf(const FlightPlan& plan) {
     std::vector<nav::MapRouteNode> route;
     const int count = std::clamp(plan.nodeCount, 0, kMaxPlanNodes);
     for (int i = 0; i < count; ++i) {
@@ -66,7 +75,6 @@ std::vector<nav::MapRouteNode> RouteOf(const FlightPlan& plan) {
     }
     return route;
 }
-
 
 // The airport of a row of the sheet's directory, as the route's first or last node.
 void InsertAirport(FlightPlan& plan, win::HWND combo, int row) {
@@ -130,7 +138,7 @@ void FlightPlanMap::DrawRoute() {
     const win::HBITMAP old = win::SelectObject(map.memoryDc, map.drawingBitmap);
     const win::HFONT oldFont = win::SelectObject(map.memoryDc, map.labelFont);
     win::SetBkMode(map.memoryDc, win::TRANSPARENT);
-    map.DrawRoute(map.memoryDc, RouteOf(*theWorkingFlightPlan));
+    map.DrawRoute(map.memoryDc, FlightPlanMapRouteOf(*theWorkingFlightPlan));
     win::SelectObject(map.memoryDc, oldFont);
     win::SelectObject(map.memoryDc, old);
     if (map.mapControl) win::InvalidateRect(map.mapControl, nullptr, false);
@@ -138,7 +146,7 @@ void FlightPlanMap::DrawRoute() {
 
 void FlightPlanMap::Redraw() {
     nav::MapView& map = nav::theMapView;
-    if (theWorkingFlightPlan) map.BuildRoute(RouteOf(*theWorkingFlightPlan));
+    if (theWorkingFlightPlan) map.BuildRoute(FlightPlanMapRouteOf(*theWorkingFlightPlan));
     map.SyncLayerButtons();
     map.Refresh();
     map.ShowZoomLabel();
@@ -146,7 +154,8 @@ void FlightPlanMap::Redraw() {
 }
 
 void FlightPlanMap::RestoreToolbarBrush() {
-    if (brushReplaced && toolbar) win::SetClassLong(toolbar, kClassBackground, savedBrush);
+    if (brushReplaced && toolbar)
+        win::SetClassLong(toolbar, kFlightPlanMapClassBackground, savedBrush);
     brushReplaced = false;
 }
 
@@ -164,9 +173,11 @@ int FlightPlanMap::OnInitDialog(win::HWND dialog) {
     // The control shows the map's picture pixel for pixel, whatever the template's units.
     win::SetWindowPos(map.mapControl, {}, 0, 0, kMapWidth, kMapHeight,
                       win::SWP_NOMOVE | win::SWP_NOZORDER | win::SWP_NOACTIVATE);
-    toolbar = nav::CreateMapToolbar(dialog, kToolbarId, 0, 386, kToolbarWidth, 26, kButtons, 19);
-    savedBrush = win::SetClassLong(toolbar, kClassBackground,
-                                   static_cast<std::intptr_t>(win::GetStockObject(win::NULL_BRUSH).id));
+    toolbar = nav::CreateMapToolbar(dialog, kFlightPlanMapToolbarId, 0, 386, kToolbarWidth, 26,
+                                    kFlightPlanMapButtons, 19);
+    savedBrush =
+        win::SetClassLong(toolbar, kFlightPlanMapClassBackground,
+                          static_cast<std::intptr_t>(win::GetStockObject(win::NULL_BRUSH).id));
     brushReplaced = true;
     map.toolbar = toolbar;
     theAddTool = theDeleteTool = 0;
@@ -203,7 +214,7 @@ void FlightPlanMap::OnPageActivate(win::HWND, int) {
     plan->currentNode = 0;
     win::SendMessage(combo, win::CB_SETCURSEL, 0, 0);
     nav::MapView& map = nav::theMapView;
-    map.BuildRoute(RouteOf(*plan));
+    map.BuildRoute(FlightPlanMapRouteOf(*plan));
     map.ClearLayerButtons();
     map.Refresh();
     map.ShowZoomLabel();

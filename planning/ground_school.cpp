@@ -51,7 +51,7 @@ const GroundLesson theGroundLessons[kGroundLessonCount] = {
 
 namespace {
 
-constexpr int kList = 1799;
+constexpr int kGroundSchoolList = 1799;
 constexpr int kDescription = 1800;
 constexpr int kDoneButton = 1817;
 
@@ -99,9 +99,11 @@ int GroundLessonDialog::OnInitDialog(win::HWND dialog) {
     win::SetDlgItemText(dialog, win::IDCANCEL, "Done");
     win::SetDlgItemText(dialog, win::IDOK, "Play");
     for (const GroundLesson& lesson : theGroundLessons)
-        win::SendDlgItemMessage(dialog, kList, win::LB_ADDSTRING, 0, reinterpret_cast<win::LParam>(lesson.title));
+        win::SendDlgItemMessage(dialog, kGroundSchoolList, win::LB_ADDSTRING, 0,
+                                reinterpret_cast<win::LParam>(lesson.title));
     if (chosen < 0 || chosen >= kGroundLessonCount) chosen = 0;
-    win::SendDlgItemMessage(dialog, kList, win::LB_SETCURSEL, static_cast<win::WParam>(chosen), 0);
+    win::SendDlgItemMessage(dialog, kGroundSchoolList, win::LB_SETCURSEL,
+                            static_cast<win::WParam>(chosen), 0);
     ShowDescription();
     if (sequence >= 0 && sequence < 4) {
         sequencePosition = 0;
@@ -116,7 +118,7 @@ void GroundLessonDialog::ShowDescription() {
 
 // The list and its description come back; the video stops and its window goes.
 void GroundLessonDialog::StopVideo() {
-    win::ShowWindow(win::GetDlgItem(window, kList), win::SW_SHOW);
+    win::ShowWindow(win::GetDlgItem(window, kGroundSchoolList), win::SW_SHOW);
     win::ShowWindow(win::GetDlgItem(window, kDescription), win::SW_SHOW);
     win::SetDlgItemText(window, win::IDOK, "Play");
     ui::theVideoPlayer.Stop();
@@ -139,7 +141,7 @@ void GroundLessonDialog::PlayChosen() {
     else
         win::SetWindowPos(video, win::HWND{}, 62, 80, 0, 0, win::SWP_NOSIZE | win::SWP_NOZORDER);
     win::SetDlgItemText(window, win::IDOK, "Stop");
-    win::ShowWindow(win::GetDlgItem(window, kList), win::SW_HIDE);
+    win::ShowWindow(win::GetDlgItem(window, kGroundSchoolList), win::SW_HIDE);
     win::ShowWindow(win::GetDlgItem(window, kDescription), win::SW_HIDE);
     ui::theVideoPlayer.Play(path);
 }
@@ -158,8 +160,10 @@ void GroundLessonDialog::PlaySequenceStep() {
 
 int GroundLessonDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     const int id = win::LOWORD(wParam);
-    if (id == kList && (notifyCode == win::LBN_SELCHANGE || notifyCode == win::LBN_DBLCLK)) {
-        const auto row = static_cast<int>(win::SendDlgItemMessage(window, kList, win::LB_GETCURSEL, 0, 0));
+    if (id == kGroundSchoolList &&
+        (notifyCode == win::LBN_SELCHANGE || notifyCode == win::LBN_DBLCLK)) {
+        const auto row = static_cast<int>(
+            win::SendDlgItemMessage(window, kGroundSchoolList, win::LB_GETCURSEL, 0, 0));
         if (row >= 0 && row < kGroundLessonCount) chosen = row;
         ShowDescription();
         if (notifyCode == win::LBN_DBLCLK) PlayChosen();

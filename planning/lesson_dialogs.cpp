@@ -12,11 +12,11 @@
 namespace planning {
 namespace {
 
-constexpr int kDescription = 1967;
+constexpr int kLessonDialogsDescription = 1967;
 constexpr int kNextLesson = 1601;
 constexpr int kPreviousLesson = 1580;
 constexpr int kStartNow = 1723;
-constexpr int kList = 1802;
+constexpr int kLessonDialogsList = 1802;
 constexpr int kText = 1804;
 // More manoeuvres than this are not looked for.
 constexpr int kManeuverLimit = 100;
@@ -37,7 +37,7 @@ void FltLessonPreflight::ShowDescription() {
     std::string text;
     const int found = LoadLessonDescription(&text, lesson);
     if (found > 0) lesson = found;
-    win::SetDlgItemText(window, kDescription, text);
+    win::SetDlgItemText(window, kLessonDialogsDescription, text);
 }
 
 int FltLessonPreflight::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
@@ -75,17 +75,21 @@ int FlightManeuverDialog::OnInitDialog(win::HWND dialog) {
     for (int n = 0; n < kManeuverLimit; ++n) {
         const std::optional<std::string> title = LoadManeuverLesson(n);
         if (!title) break;
-        win::SendDlgItemMessage(dialog, kList, win::LB_ADDSTRING, 0, reinterpret_cast<win::LParam>(title->c_str()));
+        win::SendDlgItemMessage(dialog, kLessonDialogsList, win::LB_ADDSTRING, 0,
+                                reinterpret_cast<win::LParam>(title->c_str()));
     }
-    win::SendDlgItemMessage(dialog, kList, win::LB_SETCURSEL, static_cast<win::WParam>(chosen), 0);
+    win::SendDlgItemMessage(dialog, kLessonDialogsList, win::LB_SETCURSEL,
+                            static_cast<win::WParam>(chosen), 0);
     win::SetDlgItemText(dialog, kText, LoadManeuverDescription(chosen));
     return r;
 }
 
 int FlightManeuverDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     const int id = win::LOWORD(wParam);
-    if (id == kList && (notifyCode == win::LBN_SELCHANGE || notifyCode == win::LBN_DBLCLK)) {
-        const auto row = static_cast<int>(win::SendDlgItemMessage(window, kList, win::LB_GETCURSEL, 0, 0));
+    if (id == kLessonDialogsList &&
+        (notifyCode == win::LBN_SELCHANGE || notifyCode == win::LBN_DBLCLK)) {
+        const auto row = static_cast<int>(
+            win::SendDlgItemMessage(window, kLessonDialogsList, win::LB_GETCURSEL, 0, 0));
         if (row >= 0) {
             chosen = row;
             win::SetDlgItemText(window, kText, LoadManeuverDescription(chosen));
@@ -93,7 +97,8 @@ int FlightManeuverDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win
         return 1;
     }
     if (id == win::IDOK) {
-        const auto count = static_cast<int>(win::SendDlgItemMessage(window, kList, win::LB_GETCOUNT, 0, 0));
+        const auto count = static_cast<int>(
+            win::SendDlgItemMessage(window, kLessonDialogsList, win::LB_GETCOUNT, 0, 0));
         if (chosen < 0 || chosen >= count) return 1;
         win::EndDialog(window, theLessonController.LoadManeuverScript(chosen) != 0 ? 1 : 0);
         return 1;

@@ -17,7 +17,7 @@
 namespace planning {
 namespace {
 
-constexpr int kList = 77;
+constexpr int kLogbookDialogList = 77;
 constexpr int kSpin = 1530;
 constexpr int kMonth = 1634, kDay = 1636, kYear = 1638, kDateFrame = 1641;
 constexpr int kAircraft = 1908, kFrom = 1539, kTo = 1542, kRemarks = 1959;
@@ -25,13 +25,13 @@ constexpr int kCategory = 1631, kConditions = 1632, kPilotingTime = 1633, kDurat
 constexpr int kAdd = 1974, kDelete = 1975, kPilotName = 1973;
 constexpr int kTotalDay = 1970, kTotalNight = 1971, kTotalInstrument = 1972, kTotalAll = 1976;
 
-struct Column {
+struct LogbookDialogColumn {
     const char* title;
     int width;
 };
-constexpr Column kColumns[9] = {{"Date", 60},     {"Aircraft", 65},   {"From", 45},
-                                {"To", 45},       {"Remarks", 115},   {"Category", 80},
-                                {"Conditions", 75}, {"Piloting Time", 95}, {"Duration", 70}};
+constexpr LogbookDialogColumn kLogbookDialogColumns[9] = {
+    {"Date", 60},     {"Aircraft", 65},   {"From", 45},          {"To", 45},      {"Remarks", 115},
+    {"Category", 80}, {"Conditions", 75}, {"Piloting Time", 95}, {"Duration", 70}};
 
 int CompareKeys(win::LParam a, win::LParam b, win::LParam) {
     const std::uint32_t ka = SortingDateKey(static_cast<std::uint32_t>(a));
@@ -92,11 +92,13 @@ int StepDateField(int field, int value, int delta, int month, int year) {
 int LogbooksDialog::OnInitDialog(win::HWND dialog) {
     const int r = ui::Dialog::OnInitDialog(dialog);
     list = std::make_unique<ui::OwnerDrawListView>(
-        win::WS_CHILD | win::WS_VISIBLE | win::LVS_REPORT | win::LVS_SINGLESEL | win::LVS_SHOWSELALWAYS |
-            win::LVS_OWNERDRAWFIXED | win::LVS_NOSORTHEADER,
-        66, 131, 507, 112, dialog, kList, 9);
+        win::WS_CHILD | win::WS_VISIBLE | win::LVS_REPORT | win::LVS_SINGLESEL |
+            win::LVS_SHOWSELALWAYS | win::LVS_OWNERDRAWFIXED | win::LVS_NOSORTHEADER,
+        66, 131, 507, 112, dialog, kLogbookDialogList, 9);
     list->Create();
-    for (int c = 0; c < 9; ++c) list->InsertColumn(c, kColumns[c].width, win::LVCFMT_LEFT, kColumns[c].title);
+    for (int c = 0; c < 9; ++c)
+        list->InsertColumn(c, kLogbookDialogColumns[c].width, win::LVCFMT_LEFT,
+                           kLogbookDialogColumns[c].title);
     if (pilot.LoadCurrent() == 0) pilot.entries.clear();
     win::SetDlgItemText(dialog, kPilotName, pilot.name);
     FillCombo(dialog, kAircraft, &GetAircraftName, kAircraftCodeCount);
@@ -350,7 +352,7 @@ win::LResult LogbooksDialog::OnNotify(int controlId, win::NMHDR* header) {
         ShowDate();
         return 1;  // the fields hold the value; the control's own position does not matter
     }
-    if (controlId == kList && list) {
+    if (controlId == kLogbookDialogList && list) {
         if (header->code == win::LVN_ITEMCHANGED) {
             const auto* change = reinterpret_cast<win::NMLISTVIEW*>(header);
             if ((change->uNewState & win::LVIS_SELECTED) != 0 && change->iItem >= 0) ShowRow(change->iItem);

@@ -21,7 +21,7 @@ constexpr const char* kAircraftNames[kAircraftCodeCount] = {
 constexpr const char* kAircraftCodes[kAircraftCodeCount] = {"C-172", "B-V35", "B-58", "B-B200",
                                                             "C-525CJ"};
 constexpr const char* kCategories[2] = {"Single", "Multiengine"};
-constexpr const char* kConditions[3] = {"Night", "Instrument", "Day"};
+constexpr const char* kPilotFileConditions[3] = {"Night", "Instrument", "Day"};
 constexpr const char* kPilotingTimes[3] = {"Cross Country", "Dual", "Pilot-In-Command"};
 
 template <std::size_t N>
@@ -442,7 +442,9 @@ float PilotFile::TotalHours(int conditions) const {
 const char* GetAircraftName(int i) { return Row(kAircraftNames, i); }
 const char* GetAircraftCode(int i) { return Row(kAircraftCodes, i); }
 const char* GetCategoryName(int i) { return Row(kCategories, i); }
-const char* GetConditionsName(int i) { return Row(kConditions, i); }
+const char* GetConditionsName(int i) {
+    return Row(kPilotFileConditions, i);
+}
 const char* GetPilotingTimeName(int i) { return Row(kPilotingTimes, i); }
 
 int ParseEntryMonth(std::string_view text) { return ParseDatePart(text, 0); }
@@ -450,7 +452,9 @@ int ParseEntryDay(std::string_view text) { return ParseDatePart(text, 1); }
 int ParseEntryYear(std::string_view text) { return ParseDatePart(text, 2); }
 int ParseAircraftCode(std::string_view text) { return Find(kAircraftCodes, text); }
 int ParseCategory(std::string_view text) { return Find(kCategories, text); }
-int ParseConditions(std::string_view text) { return Find(kConditions, text); }
+int ParseConditions(std::string_view text) {
+    return Find(kPilotFileConditions, text);
+}
 int ParsePilotingTime(std::string_view text) { return Find(kPilotingTimes, text); }
 
 std::uint32_t MakeDateKey(int month, int day, int year) {

@@ -9,10 +9,10 @@
 namespace planning {
 namespace {
 
-constexpr int kList = 1624;
+constexpr int kPilotStatusDialogList = 1624;
 constexpr const char* kMarkNames[4] = {"GREENCHECK", "GRAYCHECK", "REDX", "NOCHECK"};
 // More manoeuvres than this are not looked for.
-constexpr int kManeuverLimit = 100;
+constexpr int kPilotStatusDialogManeuverLimit = 100;
 constexpr int kTextX = 22;
 constexpr int kMarkSize = 16;
 
@@ -33,19 +33,20 @@ int PilotStatusDialog::OnInitDialog(win::HWND dialog) {
     for (int i = 0; i < 4; ++i)
         marks[static_cast<std::size_t>(i)] = win::LoadBitmap(library, kMarkNames[i]);
     // Rows as tall as a mark, with a pixel above and below it.
-    win::SendDlgItemMessage(dialog, kList, win::LB_SETITEMHEIGHT, 0, kMarkSize + 2);
+    win::SendDlgItemMessage(dialog, kPilotStatusDialogList, win::LB_SETITEMHEIGHT, 0,
+                            kMarkSize + 2);
     // Each manoeuvre's result as the current pilot's file keeps it; no pilot, none flown.
     PilotFile pilot;
     const bool hasPilot = pilot.LoadCurrent() != 0;
-    for (int n = 0; n < kManeuverLimit; ++n) {
+    for (int n = 0; n < kPilotStatusDialogManeuverLimit; ++n) {
         const std::optional<std::string> title = LoadManeuverLesson(n);
         if (!title) break;
-        const auto row = win::SendDlgItemMessage(dialog, kList, win::LB_ADDSTRING, 0,
-                                                 reinterpret_cast<win::LParam>(title->c_str()));
+        const auto row = win::SendDlgItemMessage(dialog, kPilotStatusDialogList, win::LB_ADDSTRING,
+                                                 0, reinterpret_cast<win::LParam>(title->c_str()));
         const int result = hasPilot ? pilot.ManeuverResult(n) : -1;
         const win::HBITMAP mark = marks[static_cast<std::size_t>(MarkIndex(result))];
-        win::SendDlgItemMessage(dialog, kList, win::LB_SETITEMDATA, static_cast<win::WParam>(row),
-                                static_cast<win::LParam>(mark.id));
+        win::SendDlgItemMessage(dialog, kPilotStatusDialogList, win::LB_SETITEMDATA,
+                                static_cast<win::WParam>(row), static_cast<win::LParam>(mark.id));
     }
     return r;
 }
@@ -61,7 +62,8 @@ int PilotStatusDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
 
 // A row: its mark in a white square at the left, the title beside it in the list's colours.
 int PilotStatusDialog::OnDrawItem(int controlId, win::DRAWITEMSTRUCT* item) {
-    if (controlId != kList || item == nullptr || static_cast<int>(item->itemID) < 0 ||
+    if (controlId != kPilotStatusDialogList || item == nullptr ||
+        static_cast<int>(item->itemID) < 0 ||
         (item->itemAction != win::ODA_DRAWENTIRE && item->itemAction != win::ODA_SELECT))
         return 0;
     const bool selected = (item->itemState & win::ODS_SELECTED) != 0;

@@ -139,7 +139,8 @@ std::string FormatWindsAloftRow(const WindsAloftRows& rows, int i) {
 namespace {
 constexpr int kInches = 1545, kHundredths = 1548, kPressureSpin = 1773, kPressureFrame = 1402;
 constexpr int kTemperature = 1406, kTemperatureSpin = 1772, kCelsius = 1407;
-constexpr int kDirection = 1768, kDirectionSpin = 1543, kSpeed = 1769, kSpeedSpin = 1770, kGust = 1538;
+constexpr int kWeatherDialogsDirection = 1768, kDirectionSpin = 1543, kSpeed = 1769,
+              kSpeedSpin = 1770, kGust = 1538;
 constexpr int kSteady = 1764, kGusting = 1765, kSetAltimeter = 1567;
 }  // namespace
 
@@ -163,7 +164,7 @@ void SurfaceConditionsDialog::ClampField(int id) {
             Show(id, ClampTemperatureF(Field(id)));
             ShowCelsius();
             break;
-        case kDirection:
+        case kWeatherDialogsDirection:
             Show(id, ClampWindDirection(Field(id)));
             break;
         case kSpeed:
@@ -205,7 +206,7 @@ int SurfaceConditionsDialog::OnInitDialog(win::HWND dialog) {
     Show(kHundredths, ClampHundredths(pressure % 100));
     Show(kTemperature, ClampTemperatureF(world::WeatherState::GetSurfaceTemperatureF()));
     ShowCelsius();
-    Show(kDirection, weather != nullptr ? weather->GetSurfaceWindDirection() : 360);
+    Show(kWeatherDialogsDirection, weather != nullptr ? weather->GetSurfaceWindDirection() : 360);
     Show(kSpeed, weather != nullptr ? weather->GetSurfaceWindSpeed() : 0);
     Show(kGust, ClampGust(weather != nullptr ? weather->GetSurfaceWindGustSpeed() : 0, Field(kSpeed)));
     const bool gusting = weather != nullptr && weather->GetSurfaceWindCharacter() == 1;
@@ -237,7 +238,7 @@ int SurfaceConditionsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, 
             return 1;
         }
         case kTemperature:
-        case kDirection:
+        case kWeatherDialogsDirection:
         case kSpeed:
         case kGust:
             if (notifyCode == win::EN_KILLFOCUS) ClampField(id);
@@ -257,7 +258,7 @@ win::LResult SurfaceConditionsDialog::OnNotify(int controlId, win::NMHDR* header
     if (header == nullptr || header->code != win::UDN_DELTAPOS) return 0;
     const int field = controlId == kPressureSpin      ? spinField
                       : controlId == kTemperatureSpin ? kTemperature
-                      : controlId == kDirectionSpin   ? kDirection
+                      : controlId == kDirectionSpin   ? kWeatherDialogsDirection
                       : controlId == kSpeedSpin       ? kSpeed
                                                       : 0;
     if (field == 0) return 0;
@@ -267,12 +268,13 @@ win::LResult SurfaceConditionsDialog::OnNotify(int controlId, win::NMHDR* header
 }
 
 void SurfaceConditionsDialog::Apply() {
-    for (int id : {kInches, kHundredths, kTemperature, kDirection, kSpeed, kGust}) ClampField(id);
+    for (int id : {kInches, kHundredths, kTemperature, kWeatherDialogsDirection, kSpeed, kGust})
+        ClampField(id);
     const int pressure = Field(kInches) * 100 + Field(kHundredths);
     world::WeatherState::SetSurfaceBaroPressure(pressure);
     world::WeatherState::SetSurfaceTemperatureF(Field(kTemperature));
     if (world::WeatherState* weather = thePlanningHost.weather()) {
-        weather->SetSurfaceWindDirection(Field(kDirection));
+        weather->SetSurfaceWindDirection(Field(kWeatherDialogsDirection));
         weather->SetSurfaceWindSpeed(Field(kSpeed));
         weather->SetSurfaceWindGustSpeed(Field(kGust));
         weather->SetSurfaceWindCharacter(od::CheckState(window, kSteady) != 0 ? 0 : 1);
@@ -288,7 +290,8 @@ namespace {
 constexpr int kWindList = 78, kTurbulenceCombo = 1930, kDurationCombo = 1931;
 constexpr int kAloftDirection = 1540, kAloftSpeed = 1538, kAloftSteady = 1532, kAloftGusting = 1534,
               kAloftGust = 1541, kAloftDirectionSpin = 1530, kAloftSpeedSpin = 1529, kCopyButton = 1575;
-constexpr const char* kColumns[6] = {"Layer (ft)", "Direction", "Speed", "Character", "Turbulence", "Duration"};
+constexpr const char* kWeatherDialogsColumns[6] = {"Layer (ft)", "Direction",  "Speed",
+                                                   "Character",  "Turbulence", "Duration"};
 constexpr int kColumnWidths[6] = {84, 56, 46, 84, 66, 64};
 
 std::vector<int> SelectedRows(win::HWND list) {
@@ -314,7 +317,7 @@ int WindsAloftDialog::OnInitDialog(win::HWND dialog) {
     for (int c = 0; c < 6; ++c) {
         win::LVCOLUMN column;
         column.mask = win::LVCF_TEXT | win::LVCF_WIDTH | win::LVCF_SUBITEM;
-        column.text = kColumns[c];
+        column.text = kWeatherDialogsColumns[c];
         column.cx = kColumnWidths[c];
         column.iSubItem = c;
         win::SendMessage(list, win::LVM_INSERTCOLUMN, static_cast<win::WParam>(c), reinterpret_cast<win::LParam>(&column));

@@ -9,6 +9,9 @@
 #             UndefinedBehaviorSanitizer, light debug information; its starter installation's
 #             data is copied from build/install (made first when missing), not made again by the
 #             instrumented data maker
+# The tests and sanitize trees compile the libraries in unity batches of eight files
+# (ZEPHLON_UNITY; ZEPHLON_UNITY=OFF in the environment builds them a file a unit); the normal
+# and program trees keep a unit a file, for quick incremental builds.
 # A new tree is generated for Ninja when it is installed (it keeps both cores busy across
 # targets); an existing tree keeps its generator. Each step's wall and processor time is
 # printed (see scripts/phases.sh).
@@ -19,18 +22,18 @@ kind=${1:-normal}
 jobs=${ZEPHLON_JOBS:-$(nproc)}
 targets=()
 case "$kind" in
-  normal)   dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=ON -DZEPHLON_LIGHT_DEBUG_INFO=OFF) ;;
+  normal)   dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=ON -DZEPHLON_LIGHT_DEBUG_INFO=OFF -DZEPHLON_UNITY=OFF) ;;
   program)  dir=build;      flags=(); targets=(--target installation simrun) ;;
   tests)    dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON
-                                   "-DZEPHLON_UNIT_TESTS=${ZEPHLON_UNIT_TESTS:-ON}") ;;
+                                   "-DZEPHLON_UNIT_TESTS=${ZEPHLON_UNIT_TESTS:-ON}" "-DZEPHLON_UNITY=${ZEPHLON_UNITY:-ON}") ;;
   sanitize) dir=build/asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DZEPHLON_SANITIZE=ON -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON -DZEPHLON_UNIT_TESTS=ON
-                                   "-DZEPHLON_INSTALLATION_FROM=$PWD/build/install") ;;
+                                   "-DZEPHLON_INSTALLATION_FROM=$PWD/build/install" "-DZEPHLON_UNITY=${ZEPHLON_UNITY:-ON}") ;;
   *) echo "usage: scripts/build.sh [normal|program|tests|sanitize]" >&2; exit 2 ;;
 esac
 if [ "$kind" = program ] && [ -f "$dir/CMakeCache.txt" ]; then
   : # a configured tree keeps its settings: running the program must not rebuild it all
 elif [ "$kind" = program ]; then
-  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_LIGHT_DEBUG_INFO=ON)
+  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_LIGHT_DEBUG_INFO=ON -DZEPHLON_UNITY=OFF)
 fi
 if [ "$kind" = sanitize ] && [ ! -f build/install/.stamp ]; then
   scripts/build.sh program

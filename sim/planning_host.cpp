@@ -18,7 +18,7 @@ namespace sim {
 
 namespace {
 
-planning::FlightPlan* WorldPlan() {
+planning::FlightPlan* PlanningHostWorldPlan() {
     return theSimWorld.GetFlightPlan();
 }
 bool WorldHasPlan() {
@@ -55,7 +55,7 @@ void SetFlightMode(int mode) {
     theSimWorld.SetFlightMode(mode);
 }
 // The aircraft flown: a resumed or loaded flight's, not only the last one chosen in the selection.
-std::uint32_t AircraftType() {
+std::uint32_t PlanningHostAircraftType() {
     const flight::Aircraft* a = theSimWorld.GetAircraft();
     return a != nullptr ? static_cast<std::uint32_t>(a->GetType()) : theCurrentAircraftType;
 }
@@ -84,11 +84,22 @@ int FileDialog(ui::FileDialogRequest& request) {
 }  // namespace
 
 void InstallPlanningHost() {
-    planning::thePlanningHost = planning::PlanningHost{
-        &WorldPlan,     &WorldHasPlan,  &SetWorldPlan,  &LoadWorldPlan,      &SaveWorldPlan,
-        &WorldWeather,  &UpdateCloudLayers, &MinutesOfDay, &FlightMode,      &SetFlightMode,
-        &AircraftType,  &SelectAircraftType, &ApplyView, &SetCursor,         &ReadableFile,
-        &FileDialog};
+    planning::thePlanningHost = planning::PlanningHost{&PlanningHostWorldPlan,
+                                                       &WorldHasPlan,
+                                                       &SetWorldPlan,
+                                                       &LoadWorldPlan,
+                                                       &SaveWorldPlan,
+                                                       &WorldWeather,
+                                                       &UpdateCloudLayers,
+                                                       &MinutesOfDay,
+                                                       &FlightMode,
+                                                       &SetFlightMode,
+                                                       &PlanningHostAircraftType,
+                                                       &SelectAircraftType,
+                                                       &ApplyView,
+                                                       &SetCursor,
+                                                       &ReadableFile,
+                                                       &FileDialog};
 }
 
 }  // namespace sim

@@ -42,7 +42,7 @@ float FlatGround(int, int) {
 int NoTower(double*) {
     return 0;
 }
-void WorldToScene(const double world[3], float out[3]) {
+void ViewControllerWorldToScene(const double world[3], float out[3]) {
     // The scene frame is the world frame moved to the terrain window; the aircraft's own scene
     // position tells the offset.
     double aircraftWorld[3];
@@ -85,7 +85,8 @@ std::uint32_t theViewRedrawRequests = 0;
 std::uint32_t thePanelFirstFrame = 1;
 
 ViewServices DefaultViewServices() {
-    return ViewServices{&FlatGround, &NoTower, &WorldToScene, &InvalidateGauges, &CountRedraw};
+    return ViewServices{&FlatGround, &NoTower, &ViewControllerWorldToScene, &InvalidateGauges,
+                        &CountRedraw};
 }
 ViewServices theViewServices = DefaultViewServices();
 

@@ -11,7 +11,7 @@ namespace ts {
 
 namespace {
 
-constexpr float kFullLight = 65535.0f;
+constexpr float kLightFullLight = 65535.0f;
 // A point light nearer than this many object radii lights each vertex from its own direction.
 constexpr float kNearRadii = 20.0f;
 
@@ -43,21 +43,21 @@ void DirectionalPrepare(TSLight& light, const Vector3F& centre, float, const TSL
 
 void DirectionalPoint(TSLight& light, const LightPoint& at, LightSum& sum) {
     const float i = -Dot(light.direction, at.normal);
-    if (i >= 0.0f) Add(sum, light.colour, light.intensity * i * kFullLight);
+    if (i >= 0.0f) Add(sum, light.colour, light.intensity * i * kLightFullLight);
 }
 
 void DirectionalPointWorld(TSLight& light, const LightPoint& at, LightSum& sum) {
     const float i = -Dot(light.worldDirection, at.normal);
     if (i >= 0.0f)
-        Add(sum, light.colour, light.MapFactorAt(at.point.x, at.point.y) * i * kFullLight);
+        Add(sum, light.colour, light.MapFactorAt(at.point.x, at.point.y) * i * kLightFullLight);
 }
 
 void DirectionalPlain(TSLight& light, const LightPoint&, LightSum& sum) {
-    Add(sum, light.colour, kFullLight);
+    Add(sum, light.colour, kLightFullLight);
 }
 
 void DirectionalPlainWorld(TSLight& light, const LightPoint& at, LightSum& sum) {
-    Add(sum, light.colour, light.MapFactorAt(at.point.x, at.point.y) * kFullLight);
+    Add(sum, light.colour, light.MapFactorAt(at.point.x, at.point.y) * kLightFullLight);
 }
 
 // ---- type 2: point light ----
@@ -102,7 +102,7 @@ void PointPoint(TSLight& light, const LightPoint& at, LightSum& sum) {
         !TowardPoint(light, light.position, at.point, false, &direction, &attenuation))
         return;
     const float i = -Dot(direction, at.normal);
-    if (i >= 0.0f) Add(sum, light.colour, attenuation * i * kFullLight);
+    if (i >= 0.0f) Add(sum, light.colour, attenuation * i * kLightFullLight);
 }
 
 void PointPointWorld(TSLight& light, const LightPoint& at, LightSum& sum) {
@@ -110,7 +110,7 @@ void PointPointWorld(TSLight& light, const LightPoint& at, LightSum& sum) {
     float attenuation;
     if (!TowardPoint(light, light.worldPosition, at.point, true, &direction, &attenuation)) return;
     const float i = -Dot(direction, at.normal);
-    if (i >= 0.0f) Add(sum, light.colour, attenuation * i * kFullLight);
+    if (i >= 0.0f) Add(sum, light.colour, attenuation * i * kLightFullLight);
 }
 
 void PointPlain(TSLight& light, const LightPoint& at, LightSum& sum) {
@@ -120,14 +120,14 @@ void PointPlain(TSLight& light, const LightPoint& at, LightSum& sum) {
     if (light.state == TSLight::kStateNear &&
         !TowardPoint(light, light.position, at.point, false, &direction, &attenuation))
         return;
-    Add(sum, light.colour, attenuation * kFullLight);
+    Add(sum, light.colour, attenuation * kLightFullLight);
 }
 
 void PointPlainWorld(TSLight& light, const LightPoint& at, LightSum& sum) {
     Vector3F direction;
     float attenuation;
     if (!TowardPoint(light, light.worldPosition, at.point, true, &direction, &attenuation)) return;
-    Add(sum, light.colour, attenuation * kFullLight);
+    Add(sum, light.colour, attenuation * kLightFullLight);
 }
 
 std::int32_t Word(float v) {

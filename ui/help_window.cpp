@@ -18,7 +18,7 @@
 namespace ui {
 namespace {
 
-constexpr char kClassName[] = "ZephlonHelpWindow";
+constexpr char kHelpWindowClassName[] = "ZephlonHelpWindow";
 constexpr char kCaption[] = "Zephlon Help";
 constexpr int kWidth = 420;
 constexpr int kHeight = 400;
@@ -29,7 +29,7 @@ constexpr int kLine = 16;  // a wheel or arrow step
 constexpr int kIndexButton = 1;
 constexpr int kCloseButton = 2;
 constexpr int kScrollBarId = 3;
-constexpr win::COLORREF kLinkColour = win::RGB(0, 128, 0);
+constexpr win::COLORREF kHelpWindowLinkColour = win::RGB(0, 128, 0);
 // A topic file far larger than any help text is not read.
 constexpr std::size_t kMaxFileBytes = 4u << 20;
 
@@ -185,16 +185,16 @@ void HelpWindow::Load() {
 bool HelpWindow::Open() {
     if (window && win::IsWindow(window)) return true;
     win::WNDCLASS existing;
-    if (!win::GetClassInfo({}, kClassName, &existing)) {
+    if (!win::GetClassInfo({}, kHelpWindowClassName, &existing)) {
         win::WNDCLASS wc;
         wc.wndProc = &HelpWindow::WindowProc;
         wc.background = win::GetSysColorBrush(win::COLOR_WINDOW);
-        wc.className = kClassName;
+        wc.className = kHelpWindowClassName;
         win::RegisterClass(wc);
     }
     // Centred on the picture, which is all of the screen the user sees.
     const win::RECT view = win::PictureRect();
-    window = win::CreateWindowEx(0, kClassName, kCaption,
+    window = win::CreateWindowEx(0, kHelpWindowClassName, kCaption,
                                  win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
                                  view.left + (view.right - view.left - kWidth) / 2,
                                  view.top + (view.bottom - view.top - kHeight) / 2, kWidth, kHeight,
@@ -347,7 +347,7 @@ void HelpWindow::Paint(win::HDC dc) {
                                 : r.kind == Row::kLink ? linkFont
                                                        : textFont;
         const win::HGDIOBJ old = win::SelectObject(memory, win::AsGdiObject(font));
-        win::SetTextColor(memory, r.kind == Row::kLink ? kLinkColour : win::RGB(0, 0, 0));
+        win::SetTextColor(memory, r.kind == Row::kLink ? kHelpWindowLinkColour : win::RGB(0, 0, 0));
         win::DrawText(memory, r.text, &at, win::DT_WORDBREAK | win::DT_NOPREFIX);
         win::SelectObject(memory, old);
     }

@@ -36,7 +36,7 @@ NonClientPainter thePlainPainter;
 bool thePainterInstalled = false;
 bool theTooltipClassRegistered = false;
 
-std::string Lower(std::string_view s) {
+std::string OwnerDrawHookLower(std::string_view s) {
     std::string r(s);
     for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return r;
@@ -263,9 +263,9 @@ const std::vector<WplControlClass>& wplControlClasses() {
 }
 
 const WplControlClass* wplFindControlClass(HWND window) {
-    const std::string cls = Lower(GetClassName(window));
+    const std::string cls = OwnerDrawHookLower(GetClassName(window));
     for (const WplControlClass& row : theClasses)
-        if (Lower(row.className) == cls) return &row;
+        if (OwnerDrawHookLower(row.className) == cls) return &row;
     return nullptr;
 }
 
@@ -286,9 +286,9 @@ LResult wplCallPrevious(const char* property, HWND h, std::uint32_t m, WParam w,
 
 int wplSubclassControl(HWND control, std::uint32_t mask) {
     if (GetProp(control, "WPL") != 0) return 1;
-    const std::string cls = Lower(GetClassName(control));
+    const std::string cls = OwnerDrawHookLower(GetClassName(control));
     for (const WplControlClass& row : theClasses) {
-        if (!(row.mask & mask) || Lower(row.className) != cls) continue;
+        if (!(row.mask & mask) || OwnerDrawHookLower(row.className) != cls) continue;
         if (row.filter == nullptr || row.procedure == nullptr) return 0;
         const std::uint32_t style = static_cast<std::uint32_t>(GetWindowLong(control, GWL_STYLE));
         if (row.filter(control, style, mask) == 0) return 0;
@@ -314,7 +314,8 @@ namespace {
 // the dialog's children were skinned).
 bool SkinnedDialogAbove(HWND parent) {
     for (HWND w = parent; w; w = GetParent(w))
-        if (Lower(GetClassName(w)) == Lower(WC_DIALOG)) return GetProp(w, "WPL") != 0;
+        if (OwnerDrawHookLower(GetClassName(w)) == OwnerDrawHookLower(WC_DIALOG))
+            return GetProp(w, "WPL") != 0;
     return false;
 }
 
@@ -324,9 +325,9 @@ LResult wplCreateHookProc(int code, WParam wParam, LParam lParam) {
     if (code == HCBT_CREATEWND && theEnabled && lParam != 0) {
         const HWND h{static_cast<std::uint32_t>(wParam)};
         const CREATESTRUCT* cs = reinterpret_cast<CBT_CREATEWND*>(lParam)->lpcs;
-        const std::string cls = cs != nullptr ? Lower(cs->className) : std::string();
+        const std::string cls = cs != nullptr ? OwnerDrawHookLower(cs->className) : std::string();
         const bool menu = cls == "#32768";
-        const bool dialog = cls == Lower(WC_DIALOG);
+        const bool dialog = cls == OwnerDrawHookLower(WC_DIALOG);
         if (!menu && cs != nullptr) {
             if (dialog) {
                 std::int32_t flag = 1;

@@ -234,7 +234,7 @@ platform::HapticEffect ToHaptic(const DIEffectRecord& r, const DIDeviceCore& cor
     return e;
 }
 
-std::uint32_t NowMs() {
+std::uint32_t DinputNowMs() {
     return platform::CurrentBackend().GetClock().Milliseconds();
 }
 
@@ -440,7 +440,7 @@ HRESULT IDirectInputEffect::Start(std::uint32_t iterations, std::uint32_t flags)
     const std::uint32_t times = iterations == INFINITE ? platform::kHapticInfinity : iterations;
     if (!device.RunEffect(record_->id, times)) return DIERR_INPUTLOST;
     record_->started = true;
-    record_->startMs = NowMs();
+    record_->startMs = DinputNowMs();
     record_->iterations = iterations;
     return DI_OK;
 }
@@ -467,7 +467,7 @@ HRESULT IDirectInputEffect::GetEffectStatus(std::uint32_t* status) {
         if (playing && r.duration != INFINITE && r.iterations != INFINITE) {
             const std::uint64_t lasts =
                 std::uint64_t{Milliseconds(r.duration, 0xFFFFFFFEu)} * r.iterations;
-            playing = NowMs() - r.startMs < lasts;
+            playing = DinputNowMs() - r.startMs < lasts;
         }
     }
     if (playing) *status = DIEGES_PLAYING;

@@ -13,7 +13,7 @@ DirectSoundFaults theDirectSoundFaults;
 namespace {
 
 std::int32_t theLiveObjects = 0;
-std::int32_t theLibraryLoads = 0;
+std::int32_t theDsoundLibraryLoads = 0;
 
 // 16.16 fixed point: frame positions and resampling steps.
 constexpr int kFracBits = 16;
@@ -588,16 +588,16 @@ HRESULT DirectSoundCreate(GUID*, DirectSound** out, void* outer) {
 const DirectSoundLibrary* LoadDirectSoundLibrary() {
     static const DirectSoundLibrary library{&DirectSoundCreate};
     if (theDirectSoundFaults.libraryMissing) return nullptr;
-    ++theLibraryLoads;
+    ++theDsoundLibraryLoads;
     return &library;
 }
 
 void FreeDirectSoundLibrary() {
-    if (theLibraryLoads > 0) --theLibraryLoads;
+    if (theDsoundLibraryLoads > 0) --theDsoundLibraryLoads;
 }
 
 std::int32_t DirectSoundLibraryLoads() {
-    return theLibraryLoads;
+    return theDsoundLibraryLoads;
 }
 
 void MixDirectSound() {

@@ -13,22 +13,22 @@
 
 namespace win {
 
-namespace {
-
 // The FreeType library lives as long as the last face that uses it, so fonts held by static
-// objects may be destroyed in any order at exit.
-struct Library {
+// objects may be destroyed in any order at exit. The faces hold it, so it is not file-local.
+struct FreeTypeLibrary {
     FT_Library lib = nullptr;
-    Library() {
+    FreeTypeLibrary() {
         if (FT_Init_FreeType(&lib) != 0) lib = nullptr;
     }
-    ~Library() {
+    ~FreeTypeLibrary() {
         if (lib) FT_Done_FreeType(lib);
     }
 };
 
-std::shared_ptr<Library> TheLibrary() {
-    static std::shared_ptr<Library> library = std::make_shared<Library>();
+namespace {
+
+std::shared_ptr<FreeTypeLibrary> TheLibrary() {
+    static std::shared_ptr<FreeTypeLibrary> library = std::make_shared<FreeTypeLibrary>();
     return library;
 }
 
@@ -88,7 +88,7 @@ int Scale(long fontUnits, int em, int unitsPerEm) {
 }  // namespace
 
 struct TrueTypeFont::Face {
-    std::shared_ptr<Library> library;
+    std::shared_ptr<FreeTypeLibrary> library;
     FT_Face face = nullptr;
     bool emboldenGlyphs = false;
     ~Face() {

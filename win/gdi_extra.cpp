@@ -18,7 +18,7 @@ void Line(HDC dc, int x0, int y0, int x1, int y1, COLORREF c) {
             SetPixel(dc, x0, y, c);
 }
 
-std::string Lower(std::string_view s) {
+std::string GdiExtraLower(std::string_view s) {
     std::string r(s);
     for (char& c : r)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -158,9 +158,9 @@ int EnumFontFamilies(HDC hdc, std::string_view face, FONTENUMPROC proc, LParam l
             faces.emplace_back(f);
     } else {
         for (const char* f : kSans)
-            if (Lower(f) == Lower(face)) faces.emplace_back(f);
+            if (GdiExtraLower(f) == GdiExtraLower(face)) faces.emplace_back(f);
         for (const char* f : kOthers)
-            if (Lower(f) == Lower(face)) faces.emplace_back(f);
+            if (GdiExtraLower(f) == GdiExtraLower(face)) faces.emplace_back(f);
     }
     static const char* const kStyles[] = {"Regular", "Bold", "Italic", "Bold Italic"};
     int result = 1;

@@ -826,7 +826,7 @@ int BandHeight(HWND hwnd) {
     return BarRows(*data, std::max(width, 1)) * RowHeight();
 }
 
-void PaintNonClient(HWND hwnd, const ComposeTarget& target, const RECT& wr, const RECT& band) {
+void MenuPaintNonClient(HWND hwnd, const ComposeTarget& target, const RECT& wr, const RECT& band) {
     HDC dc = CreatePixelDC(target.pixels, target.width, target.height, target.pitch);
     if (!dc) return;
     const auto style = static_cast<std::uint32_t>(GetWindowLong(hwnd, GWL_STYLE));
@@ -1183,7 +1183,7 @@ void InstallMenuSupport() {
         TrackBar(hwnd, band, overlay, index, key == 0, false);
     };
     SetMenuBarHooks(hooks);
-    SetNonClientPainter(PaintNonClient);
+    SetNonClientPainter(MenuPaintNonClient);
 }
 
 }  // namespace win

@@ -18,17 +18,17 @@ detail::ModalFrame* FrameOf(HWND dialog) {
     return nullptr;
 }
 
-unsigned DlgCode(HWND h) {
+unsigned ModalDlgCode(HWND h) {
     return static_cast<unsigned>(SendMessage(h, WM_GETDLGCODE, 0, 0));
 }
 
-bool Usable(HWND h) {
+bool ModalUsable(HWND h) {
     return IsWindowVisible(h) && IsWindowEnabled(h);
 }
 
-void FocusControl(HWND control) {
+void ModalFocusControl(HWND control) {
     SetFocus(control);
-    if (DlgCode(control) & DLGC_HASSETSEL) SendMessage(control, EM_SETSEL, 0, -1);
+    if (ModalDlgCode(control) & DLGC_HASSETSEL) SendMessage(control, EM_SETSEL, 0, -1);
 }
 
 void Command(HWND dialog, int id) {
@@ -42,7 +42,7 @@ void Command(HWND dialog, int id) {
 HWND FindMnemonic(HWND dialog, unsigned key) {
     const int want = std::tolower(static_cast<int>(key & 0xFF));
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (!Usable(c)) continue;
+        if (!ModalUsable(c)) continue;
         const std::string cls = GetClassName(c);
         const std::uint32_t style = static_cast<std::uint32_t>(GetWindowLong(c, GWL_STYLE));
         if (cls == WC_STATIC && (style & SS_NOPREFIX)) continue;
@@ -67,8 +67,8 @@ void RunMnemonic(HWND dialog, HWND c) {
     const std::uint32_t type = static_cast<std::uint32_t>(GetWindowLong(c, GWL_STYLE)) & 0xF;
     if (cls == WC_STATIC || (cls == WC_BUTTON && type == BS_GROUPBOX)) {
         for (HWND n = GetWindow(c, GW_HWNDNEXT); n; n = GetWindow(n, GW_HWNDNEXT))
-            if (Usable(n) && GetClassName(n) != WC_STATIC) {
-                FocusControl(n);
+            if (ModalUsable(n) && GetClassName(n) != WC_STATIC) {
+                ModalFocusControl(n);
                 return;
             }
         return;
@@ -164,7 +164,7 @@ bool IsModalLoopRunning(HWND dialog) {
 bool IsDialogMessage(HWND dialog, MSG* msg) {
     if (msg == nullptr || detail::Find(dialog) == nullptr) return false;
     if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return false;
-    const unsigned code = DlgCode(msg->hwnd);
+    const unsigned code = ModalDlgCode(msg->hwnd);
     if (msg->message == WM_KEYDOWN && !(code & DLGC_WANTALLKEYS)) {
         HWND focus = GetFocus();
         switch (msg->wParam) {
@@ -173,7 +173,7 @@ bool IsDialogMessage(HWND dialog, MSG* msg) {
                 return true;
             case VK_RETURN: {
                 int id = IDOK;
-                if (focus && (DlgCode(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+                if (focus && (ModalDlgCode(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
                     id = GetDlgCtrlID(focus);
                 } else {
                     const LResult def = SendMessage(dialog, DM_GETDEFID, 0, 0);
@@ -186,7 +186,7 @@ bool IsDialogMessage(HWND dialog, MSG* msg) {
             case VK_TAB:
                 if (!(code & DLGC_WANTTAB)) {
                     HWND next = GetNextDlgTabItem(dialog, focus, detail::KeyIsDown(VK_SHIFT));
-                    if (next) FocusControl(next);
+                    if (next) ModalFocusControl(next);
                     return true;
                 }
                 break;

@@ -52,7 +52,7 @@ std::string_view Unquote(std::string_view s) {
 // Lines that are neither (blank lines, comments, stray text) need no record: every edit is made
 // from the ranges of headers and entries alone.
 
-struct Span {
+struct ProfileSpan {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
 };
@@ -64,8 +64,8 @@ struct ParsedLine {
     std::uint32_t end;    // one past the last byte before the line end
     std::uint32_t next;   // first byte of the next line
     LineKind kind;
-    Span name;   // section name or key
-    Span value;  // the entry's value, trimmed and unquoted
+    ProfileSpan name;   // section name or key
+    ProfileSpan value;  // the entry's value, trimmed and unquoted
 };
 
 // Hashing and comparing of names without regard to the case of their letters.
@@ -97,7 +97,7 @@ public:
 
     [[nodiscard]] const std::string& Text() const { return text_; }
     [[nodiscard]] const std::vector<ParsedLine>& Lines() const { return lines_; }
-    [[nodiscard]] std::string_view View(Span s) const {
+    [[nodiscard]] std::string_view View(ProfileSpan s) const {
         return std::string_view(text_).substr(s.offset, s.length);
     }
     [[nodiscard]] std::string_view Name(std::size_t i) const { return View(lines_[i].name); }
@@ -144,9 +144,9 @@ public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
-    Span SpanOf(std::string_view part) const {
-        return Span{static_cast<std::uint32_t>(part.data() - text_.data()),
-                    static_cast<std::uint32_t>(part.size())};
+    ProfileSpan SpanOf(std::string_view part) const {
+        return ProfileSpan{static_cast<std::uint32_t>(part.data() - text_.data()),
+                           static_cast<std::uint32_t>(part.size())};
     }
 
     void Parse() {

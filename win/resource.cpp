@@ -90,14 +90,14 @@ public:
     std::vector<std::uint8_t> out;
 };
 
-struct Library {
+struct LoadedLibrary {
     std::unique_ptr<ResourceSource> source;
     // Cursors are shared: each is loaded once per library and lives as long as the library.
     std::unordered_map<std::uint32_t, HCURSOR> cursors;
 };
 
 struct Libraries {
-    std::unordered_map<std::uint32_t, Library> libraries;
+    std::unordered_map<std::uint32_t, LoadedLibrary> libraries;
     std::uint32_t nextId = 1;
     std::unordered_map<std::uint32_t, IconImage> icons;
     std::uint32_t nextIcon = 1;

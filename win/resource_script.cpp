@@ -293,7 +293,7 @@ const std::unordered_map<std::string, std::int64_t>& Constants() {
     return table;
 }
 
-std::string Upper(std::string_view s) {
+std::string ResourceScriptUpper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -793,8 +793,9 @@ private:
             const std::string path = args.substr(1, args.size() - 2);
             const std::optional<std::string> text = read_(path);
             if (!text) return Fail(file, lineNo, "cannot read included file \"" + path + "\"");
-            const bool header = path.size() > 2 && (Upper(path.substr(path.size() - 2)) == ".H" ||
-                                                    Upper(path.substr(path.size() - 2)) == ".C");
+            const bool header =
+                path.size() > 2 && (ResourceScriptUpper(path.substr(path.size() - 2)) == ".H" ||
+                                    ResourceScriptUpper(path.substr(path.size() - 2)) == ".C");
             return Run(*text, path, header, depth + 1);
         }
         if (name == "pragma" || name == "error" || name == "line" || name.empty()) {
@@ -885,7 +886,7 @@ private:
     }
     bool IsWord(const char* w, std::size_t ahead = 0) const {
         const Token& t = Peek(ahead);
-        return t.kind == Tok::Word && Upper(t.text) == w;
+        return t.kind == Tok::Word && ResourceScriptUpper(t.text) == w;
     }
     bool IsPunct(const char* p) const { return Peek().kind == Tok::Punct && Peek().text == p; }
     // Reports at the token in hand; when that is the end of a block or of the script, what is
@@ -931,7 +932,7 @@ private:
         static const std::set<std::string> kOptions = {"DISCARDABLE", "MOVEABLE", "FIXED",
                                                        "PURE",        "IMPURE",   "PRELOAD",
                                                        "LOADONCALL",  "SHARED",   "NONSHARED"};
-        while (Peek().kind == Tok::Word && kOptions.count(Upper(Peek().text)))
+        while (Peek().kind == Tok::Word && kOptions.count(ResourceScriptUpper(Peek().text)))
             Next();
     }
     void SkipLineOf(const Token& t) {
@@ -1046,7 +1047,7 @@ private:
         if (first.kind == Tok::Number) {
             name = "#" + std::to_string(first.number);
         } else if (first.kind == Tok::Word || first.kind == Tok::String) {
-            name = Upper(first.text);
+            name = ResourceScriptUpper(first.text);
         } else {
             return Fail("expected a resource name but found " + Describe(first));
         }
@@ -1059,7 +1060,7 @@ private:
                         Describe(typeToken));
         const std::string type = typeToken.kind == Tok::Number
                                      ? "#" + std::to_string(typeToken.number)
-                                     : Upper(typeToken.text);
+                                     : ResourceScriptUpper(typeToken.text);
         Next();
         CompiledResource res;
         res.name = name;
@@ -1159,7 +1160,7 @@ private:
                 continue;
             }
             if (Peek().kind != Tok::Word) return true;
-            const std::string w = Upper(Peek().text);
+            const std::string w = ResourceScriptUpper(Peek().text);
             if (w == "CHECKED")
                 flags |= MF_CHECKED;
             else if (w == "GRAYED")
@@ -1241,7 +1242,7 @@ private:
                 Next();
                 if (Peek().kind != Tok::Word)
                     return Fail("expected an accelerator option but found " + Describe(Peek()));
-                const std::string w = Upper(Next().text);
+                const std::string w = ResourceScriptUpper(Next().text);
                 if (w == "ASCII")
                     ascii = true;
                 else if (w == "VIRTKEY")
@@ -1345,7 +1346,7 @@ private:
     }
 
     bool Control(DialogTemplate& d) {
-        const std::string kw = Upper(Peek().text);
+        const std::string kw = ResourceScriptUpper(Peek().text);
         struct Kind {
             const char* keyword;
             const char* className;
@@ -1385,7 +1386,7 @@ private:
                 static const std::map<std::string, std::string> kClasses = {
                     {"BUTTON", "Button"},   {"EDIT", "Edit"},           {"STATIC", "Static"},
                     {"LISTBOX", "ListBox"}, {"SCROLLBAR", "ScrollBar"}, {"COMBOBOX", "ComboBox"}};
-                auto it = kClasses.find(Upper(Peek().text));
+                auto it = kClasses.find(ResourceScriptUpper(Peek().text));
                 if (it == kClasses.end())
                     return Fail("unknown control class '" + Peek().text + "'");
                 item.className = it->second;
@@ -1490,7 +1491,7 @@ private:
                 if (Peek().kind == Tok::Number)
                     d.menu = "#" + std::to_string(Next().number);
                 else if (Peek().kind == Tok::Word || Peek().kind == Tok::String)
-                    d.menu = Upper(Next().text);
+                    d.menu = ResourceScriptUpper(Next().text);
                 else
                     return Fail("expected a menu name but found " + Describe(Peek()));
             } else if (IsWord("CLASS")) {

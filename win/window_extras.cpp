@@ -16,7 +16,7 @@ namespace {
 using detail::Find;
 using detail::S;
 
-std::string Lower(std::string_view s) {
+std::string WindowExtrasLower(std::string_view s) {
     std::string r(s);
     for (char& c : r)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -54,14 +54,14 @@ std::string PropKey(std::string_view name) {
     if (!name.empty() && name[0] == '#') {
         unsigned n = 0;
         for (char c : name.substr(1)) {
-            if (c < '0' || c > '9') return Lower(name);
+            if (c < '0' || c > '9') return WindowExtrasLower(name);
             n = n * 10 + static_cast<unsigned>(c - '0');
-            if (n > 0xFFFF) return Lower(name);
+            if (n > 0xFFFF) return WindowExtrasLower(name);
         }
         auto it = Atoms().find(static_cast<std::uint16_t>(n));
-        if (it != Atoms().end()) return Lower(it->second.name);
+        if (it != Atoms().end()) return WindowExtrasLower(it->second.name);
     }
-    return Lower(name);
+    return WindowExtrasLower(name);
 }
 
 void InvalidateCaret() {
@@ -87,7 +87,7 @@ std::uint16_t GetClassAtom(HWND hwnd) {
     detail::WindowData* w = Find(hwnd);
     if (w == nullptr) return 0;
     if (w->className == WC_DIALOG) return kDialogClassAtom;
-    auto it = S().classes.find(Lower(w->className));
+    auto it = S().classes.find(WindowExtrasLower(w->className));
     return it == S().classes.end() ? 0 : it->second.atom;
 }
 
@@ -127,7 +127,7 @@ std::uint32_t GetCurrentThreadId() {
 std::intptr_t SetClassLong(HWND hwnd, int index, std::intptr_t value) {
     detail::WindowData* w = Find(hwnd);
     if (w == nullptr) return 0;
-    auto it = S().classes.find(Lower(w->className));
+    auto it = S().classes.find(WindowExtrasLower(w->className));
     if (it == S().classes.end()) return 0;
     WNDCLASS& wc = it->second.wc;
     switch (index) {
@@ -140,7 +140,8 @@ std::intptr_t SetClassLong(HWND hwnd, int index, std::intptr_t value) {
             const auto old = static_cast<std::intptr_t>(wc.cursor.id);
             wc.cursor = HCURSOR{static_cast<std::uint32_t>(value)};
             for (auto& [id, other] : S().windows)
-                if (Lower(other->className) == it->first) other->classCursor = wc.cursor;
+                if (WindowExtrasLower(other->className) == it->first)
+                    other->classCursor = wc.cursor;
             return old;
         }
         case GCL_STYLE: {
@@ -156,7 +157,7 @@ std::intptr_t SetClassLong(HWND hwnd, int index, std::intptr_t value) {
 std::intptr_t GetClassLong(HWND hwnd, int index) {
     detail::WindowData* w = Find(hwnd);
     if (w == nullptr) return 0;
-    auto it = S().classes.find(Lower(w->className));
+    auto it = S().classes.find(WindowExtrasLower(w->className));
     if (it == S().classes.end()) return 0;
     const WNDCLASS& wc = it->second.wc;
     switch (index) {
@@ -198,9 +199,9 @@ std::intptr_t RemoveProp(HWND hwnd, std::string_view name) {
 }
 
 std::uint16_t GlobalFindAtom(std::string_view name) {
-    const std::string key = Lower(name);
+    const std::string key = WindowExtrasLower(name);
     for (const auto& [atom, e] : Atoms())
-        if (Lower(e.name) == key) return atom;
+        if (WindowExtrasLower(e.name) == key) return atom;
     return 0;
 }
 

@@ -94,7 +94,7 @@ namespace {
 
 MenuBarHooks theMenuHooks;
 
-std::string Lower(std::string_view s) {
+std::string WindowManagerLower(std::string_view s) {
     std::string r(s);
     for (char& c : r)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -359,7 +359,7 @@ using namespace detail;
 std::uint16_t RegisterClass(const WNDCLASS& wc) {
     if (wc.className.empty() || wc.wndProc == nullptr) return 0;
     State& st = S();
-    std::string key = Lower(wc.className);
+    std::string key = WindowManagerLower(wc.className);
     if (st.classes.count(key) != 0) return 0;
     ClassData c{wc, st.nextAtom++};
     st.classes.emplace(key, std::move(c));
@@ -368,14 +368,14 @@ std::uint16_t RegisterClass(const WNDCLASS& wc) {
 
 bool UnregisterClass(std::string_view className, HINSTANCE) {
     State& st = S();
-    std::string key = Lower(className);
+    std::string key = WindowManagerLower(className);
     for (auto& [id, w] : st.windows)
-        if (Lower(w->className) == key) return false;
+        if (WindowManagerLower(w->className) == key) return false;
     return st.classes.erase(key) != 0;
 }
 
 bool GetClassInfo(HINSTANCE, std::string_view className, WNDCLASS* out) {
-    auto it = S().classes.find(Lower(className));
+    auto it = S().classes.find(WindowManagerLower(className));
     if (it == S().classes.end()) return false;
     if (out != nullptr) *out = it->second.wc;
     return true;
@@ -393,9 +393,10 @@ HWND CreateWindowEx(std::uint32_t exStyle, std::string_view className, std::stri
                     std::int32_t height, HWND parent, HMENU menu, HINSTANCE instance,
                     LParam param) {
     State& st = S();
-    auto cls = st.classes.find(Lower(className));
+    auto cls = st.classes.find(WindowManagerLower(className));
     // The standard controls exist from the start, as the system's own classes do.
-    if (cls == st.classes.end() && RegisterSystemClasses()) cls = st.classes.find(Lower(className));
+    if (cls == st.classes.end() && RegisterSystemClasses())
+        cls = st.classes.find(WindowManagerLower(className));
     if (cls == st.classes.end()) return {};
     const bool child = (style & WS_CHILD) != 0;
     if (child && Find(parent) == nullptr) return {};
@@ -821,11 +822,11 @@ std::string GetWindowText(HWND hwnd) {
 // ---- Relations ------------------------------------------------------------------------------
 
 HWND FindWindow(std::string_view className, std::string_view title) {
-    const std::string cls = Lower(className);
+    const std::string cls = WindowManagerLower(className);
     for (HWND h : S().topLevel) {
         WindowData* w = Find(h);
         if (w == nullptr || w->destroying) continue;
-        if (!cls.empty() && Lower(w->className) != cls) continue;
+        if (!cls.empty() && WindowManagerLower(w->className) != cls) continue;
         if (!title.empty() && w->text != title) continue;
         return h;
     }

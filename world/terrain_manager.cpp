@@ -37,7 +37,7 @@ void NoHeight(std::int32_t) {}
 std::uint32_t NoTime() {
     return 0;
 }
-std::int32_t DefaultSetting(int index) {
+std::int32_t TerrainManagerDefaultSetting(int index) {
     static const SceneryGraphicsSettings defaults;
     return defaults.Get(index);
 }
@@ -46,7 +46,7 @@ void NoCursor(int) {}
 
 TerrainHeightResult theNoTerrain;
 
-const TerrainHeightResult& NoTerrain() {
+const TerrainHeightResult& TerrainManagerNoTerrain() {
     theNoTerrain = TerrainHeightResult{};
     return theNoTerrain;
 }
@@ -54,7 +54,8 @@ const TerrainHeightResult& NoTerrain() {
 }  // namespace
 
 TerrainServices DefaultTerrainServices() {
-    return TerrainServices{&NoPosition, &NoHeight, &NoTime, &DefaultSetting, &NoCommand, &NoCursor};
+    return TerrainServices{&NoPosition, &NoHeight, &NoTime, &TerrainManagerDefaultSetting,
+                           &NoCommand,  &NoCursor};
 }
 
 TerrainServices theTerrainServices = DefaultTerrainServices();
@@ -665,7 +666,7 @@ TerrainTile* TerrainManager::GetTileAtGrid(std::int32_t x, std::int32_t y) {
 
 const TerrainHeightResult& TerrainManager::GetHeightAtGrid(std::int32_t x, std::int32_t y) {
     TerrainTile* t = GetTileAtGrid(x, y);
-    return t != nullptr ? t->GetHeightAt(x, y) : NoTerrain();
+    return t != nullptr ? t->GetHeightAt(x, y) : TerrainManagerNoTerrain();
 }
 
 const TerrainHeightResult& TerrainManager::GetHeightAt(const double worldPoint[3]) {
@@ -673,10 +674,10 @@ const TerrainHeightResult& TerrainManager::GetHeightAt(const double worldPoint[3
     WorldToGrid(worldPoint, grid);
     if (!std::isfinite(grid[0]) || !std::isfinite(grid[1]) || std::fabs(grid[0]) > 2e9 ||
         std::fabs(grid[1]) > 2e9) {
-        return NoTerrain();
+        return TerrainManagerNoTerrain();
     }
     TerrainTile* t = GetTileAt(worldPoint);
-    if (t == nullptr) return NoTerrain();
+    if (t == nullptr) return TerrainManagerNoTerrain();
     return t->GetHeightAt(static_cast<std::int32_t>(std::floor(grid[0])),
                           static_cast<std::int32_t>(std::floor(grid[1])));
 }

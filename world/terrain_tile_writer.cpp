@@ -13,16 +13,16 @@ namespace world {
 
 namespace {
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void TerrainTileWriterPutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     std::uint8_t b[4];
     core::WriteU32(b, v);
     out.insert(out.end(), b, b + 4);
 }
 void PutI32(std::vector<std::uint8_t>& out, std::int32_t v) {
-    PutU32(out, static_cast<std::uint32_t>(v));
+    TerrainTileWriterPutU32(out, static_cast<std::uint32_t>(v));
 }
 void PutString(std::vector<std::uint8_t>& out, const std::string& s) {
-    PutU32(out, static_cast<std::uint32_t>(s.size() + 1));
+    TerrainTileWriterPutU32(out, static_cast<std::uint32_t>(s.size() + 1));
     out.insert(out.end(), s.begin(), s.end());
     out.push_back(0);
 }
@@ -92,9 +92,9 @@ int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::st
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> members;
     {
         std::vector<std::uint8_t> h;
-        PutU32(h, kTerrainGridVersion);
-        PutU32(h, tile.headerA);
-        PutU32(h, tile.scaleShift);
+        TerrainTileWriterPutU32(h, kTerrainGridVersion);
+        TerrainTileWriterPutU32(h, tile.headerA);
+        TerrainTileWriterPutU32(h, tile.scaleShift);
         PutI32(h, tile.originX);
         PutI32(h, tile.originY);
         const TerrainLevelModel& top = root.levels.back();
@@ -113,22 +113,24 @@ int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::st
     }
     {
         std::vector<std::uint8_t> list;
-        PutU32(list, 0);
-        PutU32(list, static_cast<std::uint32_t>(tile.blocks.size()));
+        TerrainTileWriterPutU32(list, 0);
+        TerrainTileWriterPutU32(list, static_cast<std::uint32_t>(tile.blocks.size()));
         for (const TerrainBlockModel& b : tile.blocks) {
             const Range r = TableRange(b);
             const TerrainLevelModel& top = b.levels.back();
-            PutU32(list, b.name.empty() ? 0 : 1);
-            PutU32(list, b.id);
-            PutU32(list, 0);
-            PutU32(list, top.widthExp + static_cast<std::uint32_t>(b.topLevel) + 1);
-            PutU32(list, top.heightExp + static_cast<std::uint32_t>(b.topLevel) + 1);
+            TerrainTileWriterPutU32(list, b.name.empty() ? 0 : 1);
+            TerrainTileWriterPutU32(list, b.id);
+            TerrainTileWriterPutU32(list, 0);
+            TerrainTileWriterPutU32(list,
+                                    top.widthExp + static_cast<std::uint32_t>(b.topLevel) + 1);
+            TerrainTileWriterPutU32(list,
+                                    top.heightExp + static_cast<std::uint32_t>(b.topLevel) + 1);
             PutI32(list, b.firstLevel);
             PutI32(list, b.topLevel);
             PutI32(list, r.lo);
             PutI32(list, r.hi);
-            PutU32(list, 0);
-            PutU32(list, b.materialFile.empty() ? 0 : 1);
+            TerrainTileWriterPutU32(list, 0);
+            TerrainTileWriterPutU32(list, b.materialFile.empty() ? 0 : 1);
             PutI32(list, 0);
         }
         for (const TerrainBlockModel& b : tile.blocks) {
@@ -140,21 +142,21 @@ int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::st
     for (const TerrainBlockModel& b : tile.blocks) {
         const Range r = TableRange(b);
         std::vector<std::uint8_t> h;
-        PutU32(h, 0);
-        PutU32(h, b.id);
-        PutU32(h, b.startLevelIndex);
-        PutU32(h, 0);
+        TerrainTileWriterPutU32(h, 0);
+        TerrainTileWriterPutU32(h, b.id);
+        TerrainTileWriterPutU32(h, b.startLevelIndex);
+        TerrainTileWriterPutU32(h, 0);
         PutI32(h, b.firstLevel);
         PutI32(h, b.topLevel);
         PutI32(h, r.lo);
         PutI32(h, r.hi);
-        PutU32(h, b.sharedHeights ? 1 : 0);
+        TerrainTileWriterPutU32(h, b.sharedHeights ? 1 : 0);
         if (!b.sharedHeights) {
             for (int i = 0; i < 256; ++i)
                 PutI32(h, i == 255 ? 0 : b.heights[static_cast<std::size_t>(i)]);
         }
-        PutU32(h, b.inheritMaterial ? 1 : 0);
-        PutU32(h, static_cast<std::uint32_t>(b.levels.size()));
+        TerrainTileWriterPutU32(h, b.inheritMaterial ? 1 : 0);
+        TerrainTileWriterPutU32(h, static_cast<std::uint32_t>(b.levels.size()));
         members.emplace_back(b.id, std::move(h));
     }
     for (const TerrainBlockModel& b : tile.blocks) {
@@ -163,14 +165,14 @@ int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::st
             bytes += l.squares.size();
         std::vector<std::uint8_t> data;
         data.reserve(bytes);
-        PutU32(data, 0);
+        TerrainTileWriterPutU32(data, 0);
         for (const TerrainLevelModel& l : b.levels) {
-            PutU32(data, 0);
-            PutU32(data, l.SquareCount());
-            PutU32(data, l.widthExp);
-            PutU32(data, l.heightExp);
-            PutU32(data, 1);
-            PutU32(data, 1u << (l.widthExp + 2));
+            TerrainTileWriterPutU32(data, 0);
+            TerrainTileWriterPutU32(data, l.SquareCount());
+            TerrainTileWriterPutU32(data, l.widthExp);
+            TerrainTileWriterPutU32(data, l.heightExp);
+            TerrainTileWriterPutU32(data, 1);
+            TerrainTileWriterPutU32(data, 1u << (l.widthExp + 2));
         }
         for (const TerrainLevelModel& l : b.levels)
             data.insert(data.end(), l.squares.begin(), l.squares.end());

@@ -12,7 +12,7 @@ TrafficCircuit theTrafficCircuit;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kTrafficAircraftPi = 3.14159265358979323846;
 
 // The five traffic models: a Cessna 182, a Cessna 310, a Piper Archer, a Mooney and a Learjet;
 // each shape's origin stands 4, 4, 3, 3 and 3.5 ft above its wheels.
@@ -25,8 +25,8 @@ constexpr TrafficModel kModels[kTrafficModels] = {{"c182_1", 3.1030303f, 0},
 std::array<std::array<float, kTrafficPerformanceValues>, kTrafficModels> MakeRows() {
     std::array<std::array<float, kTrafficPerformanceValues>, kTrafficModels> rows{};
     for (int r = 0; r < kTrafficModels; ++r) {
-        const double climb = (r == 4 ? 10.0 : 7.0) * kPi / 180.0;
-        const double descent = 4.0 * kPi / 180.0;
+        const double climb = (r == 4 ? 10.0 : 7.0) * kTrafficAircraftPi / 180.0;
+        const double descent = 4.0 * kTrafficAircraftPi / 180.0;
         auto& v = rows[static_cast<std::size_t>(r)];
         v[kTrafficSpeed] = 17.46891f;
         v[kTrafficTurnRate] = r == 3 ? 0.8333333f : 0.5f;
@@ -48,7 +48,7 @@ const std::array<std::array<float, kTrafficPerformanceValues>, kTrafficModels>& 
     return rows;
 }
 
-double Wrap360(double d) {
+double TrafficAircraftWrap360(double d) {
     while (d >= 360.0)
         d -= 360.0;
     while (d < 0.0)
@@ -174,7 +174,8 @@ void TrafficAircraft::SteerToTarget() {
     // The bearing of the offset as a binary angle, then in degrees at 1/182 of a degree per
     // unit (as the tower's own bearings are), turned round to point at the target.
     const auto angle = static_cast<std::uint16_t>(
-        static_cast<std::int64_t>(std::lround(std::atan2(dx, dz) * 32768.0 / kPi)) & 0xFFFF);
+        static_cast<std::int64_t>(std::lround(std::atan2(dx, dz) * 32768.0 / kTrafficAircraftPi)) &
+        0xFFFF);
     double bearing = angle * 0.005494505494505495 + 180.0;
     if (bearing >= 360.0) bearing -= 360.0;
     const TrafficCircuit& c = theTrafficCircuit;
@@ -199,13 +200,13 @@ void TrafficAircraft::SteerToTarget() {
         default:
             break;
     }
-    desired = Wrap360(desired);
+    desired = TrafficAircraftWrap360(desired);
     // The shorter way round: a track of 359 degrees is one degree from a bearing of 0.
     double off = desired - bearing;
     if (off > 180.0) off -= 360.0;
     if (off < -180.0) off += 360.0;
     const double correction = std::clamp(off * 8.0, -45.0, 45.0);
-    course = Wrap360(bearing - correction);
+    course = TrafficAircraftWrap360(bearing - correction);
 }
 
 void TrafficAircraft::Fly() {
@@ -213,7 +214,7 @@ void TrafficAircraft::Fly() {
     // Compass heading to the mathematical angle (x east, z north).
     double a = 360.0 - heading + 90.0;
     if (a >= 360.0) a -= 360.0;
-    a *= kPi / 180.0;
+    a *= kTrafficAircraftPi / 180.0;
     const double speed = Value(kTrafficSpeed);
     x = core::SaturateToInt32(std::cos(a) * speed + x);
     z = core::SaturateToInt32(std::sin(a) * speed + z);
@@ -263,7 +264,7 @@ void TrafficAircraft::PlaceShape() {
     if (shape == nullptr || theTrafficCircuit.showShapes == 0) return;
     const double position[3] = {static_cast<double>(x), static_cast<double>(z),
                                 altitude * 0.77575755 + TrafficModelRow(static_cast<int>(model)).heightOffset};
-    const float d2r = static_cast<float>(kPi / 180.0);
+    const float d2r = static_cast<float>(kTrafficAircraftPi / 180.0);
     const float rotation[3] = {pitch * d2r, bank * d2r, -heading * d2r};
     theTrafficShapeServices.place(shape, position, rotation);
 }

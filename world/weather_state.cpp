@@ -15,7 +15,7 @@ namespace world {
 
 namespace {
 
-constexpr const char* kSection = "Weather";
+constexpr const char* kWeatherStateSection = "Weather";
 
 // The cloud base ranges.
 constexpr std::int32_t kCloudRanges[kCloudLayers][2] = {{100, 6499}, {6500, 19999}, {20000, 44999}};
@@ -153,21 +153,21 @@ std::string Key(const char* format, int n, const char* suffix) {
 }  // namespace
 
 void WindLayer::LoadIni(core::IniFile& file, int n) {
-    SetDirection(file.GetInt(kSection, Key("wa%d%s", n, "Dir").c_str(), 360));
-    SetSpeed(file.GetInt(kSection, Key("wa%d%s", n, "Spd").c_str(), 0));
-    SetCharacter(file.GetInt(kSection, Key("wa%d%s", n, "Character").c_str(), 0));
-    SetGustSpeed(file.GetInt(kSection, Key("wa%d%s", n, "GustSpd").c_str(), 0));
-    SetTurbulence(file.GetInt(kSection, Key("wa%d%s", n, "Turb").c_str(), 0));
-    SetDuration(file.GetInt(kSection, Key("wa%d%s", n, "Duration").c_str(), 0));
+    SetDirection(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "Dir").c_str(), 360));
+    SetSpeed(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "Spd").c_str(), 0));
+    SetCharacter(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "Character").c_str(), 0));
+    SetGustSpeed(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "GustSpd").c_str(), 0));
+    SetTurbulence(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "Turb").c_str(), 0));
+    SetDuration(file.GetInt(kWeatherStateSection, Key("wa%d%s", n, "Duration").c_str(), 0));
 }
 
 int WindLayer::SaveIni(core::IniFile& file, int n) const {
-    int ok = file.PutInt(kSection, Key("wa%d%s", n, "Dir").c_str(), GetDirection());
-    ok &= file.PutInt(kSection, Key("wa%d%s", n, "Spd").c_str(), speed);
-    ok &= file.PutInt(kSection, Key("wa%d%s", n, "Character").c_str(), character);
-    ok &= file.PutInt(kSection, Key("wa%d%s", n, "GustSpd").c_str(), gustSpeed);
-    ok &= file.PutInt(kSection, Key("wa%d%s", n, "Turb").c_str(), turbulence);
-    ok &= file.PutInt(kSection, Key("wa%d%s", n, "Duration").c_str(), duration);
+    int ok = file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "Dir").c_str(), GetDirection());
+    ok &= file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "Spd").c_str(), speed);
+    ok &= file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "Character").c_str(), character);
+    ok &= file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "GustSpd").c_str(), gustSpeed);
+    ok &= file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "Turb").c_str(), turbulence);
+    ok &= file.PutInt(kWeatherStateSection, Key("wa%d%s", n, "Duration").c_str(), duration);
     return ok;
 }
 
@@ -192,15 +192,21 @@ void CloudLayer::SetBaseRange(std::int32_t low, std::int32_t high) {
 }
 
 void CloudLayer::LoadIni(core::IniFile& file, int index) {
-    SetBase(file.GetInt(kSection, Key("cla%d%s", index + 1, "CloudBase").c_str(), rangeLow));
-    SetThickness(file.GetInt(kSection, Key("cla%d%s", index + 1, "CloudHeight").c_str(), 1));
-    SetCoverage(file.GetInt(kSection, Key("cla%d%s", index + 1, "CloudCoverage").c_str(), 0));
+    SetBase(file.GetInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudBase").c_str(),
+                        rangeLow));
+    SetThickness(
+        file.GetInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudHeight").c_str(), 1));
+    SetCoverage(
+        file.GetInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudCoverage").c_str(), 0));
 }
 
 int CloudLayer::SaveIni(core::IniFile& file, int index) const {
-    int ok = file.PutInt(kSection, Key("cla%d%s", index + 1, "CloudBase").c_str(), base);
-    ok &= file.PutInt(kSection, Key("cla%d%s", index + 1, "CloudHeight").c_str(), thickness);
-    ok &= file.PutInt(kSection, Key("cla%d%s", index + 1, "CloudCoverage").c_str(), coverage);
+    int ok =
+        file.PutInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudBase").c_str(), base);
+    ok &= file.PutInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudHeight").c_str(),
+                      thickness);
+    ok &= file.PutInt(kWeatherStateSection, Key("cla%d%s", index + 1, "CloudCoverage").c_str(),
+                      coverage);
     return ok;
 }
 
@@ -306,13 +312,13 @@ void WeatherState::ApplyWindAtAircraft() const {
 }
 
 int WeatherState::LoadIni(core::IniFile& file) {
-    SetSurfaceTemperatureF(file.GetInt(kSection, "surfTemp", 59));
-    SetSurfaceBaroPressure(file.GetInt(kSection, "baromPressure", 2992));
+    SetSurfaceTemperatureF(file.GetInt(kWeatherStateSection, "surfTemp", 59));
+    SetSurfaceBaroPressure(file.GetInt(kWeatherStateSection, "baromPressure", 2992));
     WindLayer& surface = winds[0];
-    surface.SetDirection(file.GetInt(kSection, "swDir", 360));
-    surface.SetSpeed(file.GetInt(kSection, "swSpd", 0));
-    surface.SetCharacter(file.GetInt(kSection, "swCharacter", 0));
-    surface.SetGustSpeed(file.GetInt(kSection, "swGustSpd", 0));
+    surface.SetDirection(file.GetInt(kWeatherStateSection, "swDir", 360));
+    surface.SetSpeed(file.GetInt(kWeatherStateSection, "swSpd", 0));
+    surface.SetCharacter(file.GetInt(kWeatherStateSection, "swCharacter", 0));
+    surface.SetGustSpeed(file.GetInt(kWeatherStateSection, "swGustSpd", 0));
     for (int n = 1; n < kWindLayers; ++n)
         winds[static_cast<std::size_t>(n)].LoadIni(file, n);
     ResetWindTimer();
@@ -322,13 +328,13 @@ int WeatherState::LoadIni(core::IniFile& file) {
 }
 
 int WeatherState::SaveIni(core::IniFile& file) const {
-    int ok = file.PutInt(kSection, "surfTemp", GetSurfaceTemperatureF());
-    ok &= file.PutInt(kSection, "baromPressure", GetSurfaceBaroPressure());
+    int ok = file.PutInt(kWeatherStateSection, "surfTemp", GetSurfaceTemperatureF());
+    ok &= file.PutInt(kWeatherStateSection, "baromPressure", GetSurfaceBaroPressure());
     const WindLayer& surface = winds[0];
-    ok &= file.PutInt(kSection, "swDir", surface.GetDirection());
-    ok &= file.PutInt(kSection, "swSpd", surface.GetSpeed());
-    ok &= file.PutInt(kSection, "swCharacter", surface.GetCharacter());
-    ok &= file.PutInt(kSection, "swGustSpd", surface.GetGustSpeed());
+    ok &= file.PutInt(kWeatherStateSection, "swDir", surface.GetDirection());
+    ok &= file.PutInt(kWeatherStateSection, "swSpd", surface.GetSpeed());
+    ok &= file.PutInt(kWeatherStateSection, "swCharacter", surface.GetCharacter());
+    ok &= file.PutInt(kWeatherStateSection, "swGustSpd", surface.GetGustSpeed());
     // The layers' results are not part of the section's answer.
     for (int n = 1; n < kWindLayers; ++n)
         (void)winds[static_cast<std::size_t>(n)].SaveIni(file, n);

@@ -48,7 +48,7 @@ struct Key16 {
     }
 };
 
-struct Translucent {
+struct BlitLoopsTranslucent {
     GFXTranslucentRows t;
     void Put(std::uint8_t* d, std::uint8_t s) const {
         const std::int32_t k = static_cast<std::int32_t>(s) - t.first;
@@ -665,11 +665,12 @@ void BlitTranslucent(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w,
                      std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
                      const GFXTranslucentRows& t) {
     if (w <= 0 || h <= 0 || t.rows == nullptr) return;
-    RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Translucent{t});
+    RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0,
+                BlitLoopsTranslucent{t});
 }
 
 void StretchTranslucent(const GFXStretchArgs& a, const GFXTranslucentRows& t) {
-    if (t.rows != nullptr) StretchLoop(a, Translucent{t});
+    if (t.rows != nullptr) StretchLoop(a, BlitLoopsTranslucent{t});
 }
 
 void StretchCopy(const GFXStretchArgs& a) {

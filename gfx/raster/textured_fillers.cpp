@@ -78,7 +78,7 @@ void SetTexConstants(int isTriangle) {
     return c.texWidth == 256 && c.texHeight == 256 && c.texStride == 256;
 }
 
-inline std::int32_t PositiveMod(std::int32_t a, std::int32_t m) {
+inline std::int32_t TexturedFillersPositiveMod(std::int32_t a, std::int32_t m) {
     const std::int32_t r = a % m;
     return r < 0 ? r + m : r;
 }
@@ -92,18 +92,20 @@ struct TexelFetch {
         if constexpr (k256) {
             return texels[((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu)];
         } else {
-            const std::int32_t tx = PositiveMod(static_cast<std::int32_t>(u) >> 16, width);
-            const std::int32_t ty = PositiveMod(static_cast<std::int32_t>(v) >> 16, height);
+            const std::int32_t tx =
+                TexturedFillersPositiveMod(static_cast<std::int32_t>(u) >> 16, width);
+            const std::int32_t ty =
+                TexturedFillersPositiveMod(static_cast<std::int32_t>(v) >> 16, height);
             return texels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(stride) +
                           static_cast<std::size_t>(tx)];
         }
     }
 };
 
-inline std::uint32_t Wrap(std::uint32_t v, std::int32_t d) {
+inline std::uint32_t TexturedFillersWrap(std::uint32_t v, std::int32_t d) {
     return v + static_cast<std::uint32_t>(d);
 }
-inline std::int32_t LitStep(std::int32_t d) {
+inline std::int32_t TexturedFillersLitStep(std::int32_t d) {
     return d > 0 ? d - 1 : (d < 0 ? d + 1 : 0);
 }
 
@@ -256,17 +258,17 @@ void AffineSpan(std::int32_t x0, std::int32_t x1) {
 #endif
             for (; i < n; ++i) {
                 d[i] = row[fetch(u, v)];
-                u = Wrap(u, us);
-                v = Wrap(v, vs);
+                u = TexturedFillersWrap(u, us);
+                v = TexturedFillersWrap(v, vs);
             }
             return;
         }
     }
     for (int i = 0; i < n; ++i) {
         PutTexel<M>(d + i, fetch(u, v), c.shadeTable, shade, faceRow, c.blendTable);
-        u = Wrap(u, us);
-        v = Wrap(v, vs);
-        if constexpr (Shaded(M)) shade = Wrap(shade, ss);
+        u = TexturedFillersWrap(u, us);
+        v = TexturedFillersWrap(v, vs);
+        if constexpr (Shaded(M)) shade = TexturedFillersWrap(shade, ss);
     }
 }
 
@@ -332,7 +334,7 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     std::uint32_t light = 0;
     std::int32_t lightStep = 0;
     if constexpr (M == Tex8::kLit) {
-        lightStep = LitStep(r.lightStep);
+        lightStep = TexturedFillersLitStep(r.lightStep);
         light =
             static_cast<std::uint32_t>(s.spanLight) +
             static_cast<std::uint32_t>(core::SaturateToInt32(p * static_cast<float>(lightStep)));
@@ -427,20 +429,20 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
                     row = c.shadeTable + (light & c.shadeMask);
                     sharedRow = row;
                     sharedPending = true;
-                    light =
-                        Wrap(light,
-                             static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(lightStep)));
+                    light = TexturedFillersWrap(
+                        light,
+                        static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(lightStep)));
                 } else {
                     row = c.shadeTable + (light & c.shadeMask);
-                    light = Wrap(light, lightStep);
+                    light = TexturedFillersWrap(light, lightStep);
                 }
                 PutTexel<M>(d, t, c.shadeTable, 0, row, c.blendTable);
             } else {
                 PutTexel<M>(d, t, c.shadeTable, shade, faceRow, c.blendTable);
             }
-            u = Wrap(u, du);
-            v = Wrap(v, dv);
-            if constexpr (Shaded(M)) shade = Wrap(shade, shadeStep);
+            u = TexturedFillersWrap(u, du);
+            v = TexturedFillersWrap(v, dv);
+            if constexpr (Shaded(M)) shade = TexturedFillersWrap(shade, shadeStep);
         }
         if (next <= 0) break;
         wb = wn;

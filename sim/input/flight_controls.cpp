@@ -32,11 +32,11 @@ flight::FlightModelState& State() {
     return flight::theFlightModelState;
 }
 
-int Type() {
+int FlightControlsType() {
     return flight::theAircraftServices.aircraftType();
 }
 
-bool Synchronised() {
+bool FlightControlsSynchronised() {
     return theCommandServices.isMultiEngineSynch() != 0;
 }
 
@@ -82,13 +82,13 @@ void ThrottleTo(int position, bool left, bool right) {
 }
 
 void ThrottleMin() {
-    ThrottleTo(0, true, Synchronised());
+    ThrottleTo(0, true, FlightControlsSynchronised());
 }
 void ThrottleMax() {
-    ThrottleTo(kLastLever, true, Synchronised());
+    ThrottleTo(kLastLever, true, FlightControlsSynchronised());
 }
 void ThrottleUp() {
-    const bool sync = Synchronised();
+    const bool sync = FlightControlsSynchronised();
     MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.lever + 1,
               &cockpit::UpdateThrottleLever);
     if (sync)
@@ -96,7 +96,7 @@ void ThrottleUp() {
                   &cockpit::UpdateThrottleLeverRight);
 }
 void ThrottleDown() {
-    const bool sync = Synchronised();
+    const bool sync = FlightControlsSynchronised();
     MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.lever - 1,
               &cockpit::UpdateThrottleLever);
     if (sync)
@@ -127,10 +127,10 @@ void PropPitchStep(int delta, bool left, bool right) {
                   &cockpit::UpdatePropPitchLeverRight);
 }
 void PropPitchUp() {
-    PropPitchStep(1, true, Synchronised());
+    PropPitchStep(1, true, FlightControlsSynchronised());
 }
 void PropPitchDown() {
-    PropPitchStep(-1, true, Synchronised());
+    PropPitchStep(-1, true, FlightControlsSynchronised());
 }
 void PropPitchUpRight() {
     PropPitchStep(1, false, true);
@@ -142,7 +142,7 @@ void PropPitchDownRight() {
 // The King Air's condition levers have three stops (cut-off 0, low idle 15, high idle 31) and
 // stay put anywhere else; the other mixtures move one position.
 int NextMixture(int position, int direction) {
-    if (Type() != 3) return position + direction;
+    if (FlightControlsType() != 3) return position + direction;
     if (direction > 0) return position == 0 ? 15 : position == 15 ? 31 : position;
     return position == 31 ? 15 : position == 15 ? 0 : position;
 }
@@ -157,10 +157,10 @@ void MixtureStep(int direction, bool left, bool right) {
                   &cockpit::UpdateMixtureLeverRight);
 }
 void MixtureUp() {
-    MixtureStep(1, true, Synchronised());
+    MixtureStep(1, true, FlightControlsSynchronised());
 }
 void MixtureDown() {
-    MixtureStep(-1, true, Synchronised());
+    MixtureStep(-1, true, FlightControlsSynchronised());
 }
 void MixtureUpRight() {
     MixtureStep(1, false, true);
@@ -192,11 +192,13 @@ bool ElevatorKeyMoves() {
 
 void ElevatorUp() {
     if (ElevatorKeyMoves())
-        AddElevatorInput(static_cast<std::int16_t>(flight::ElevatorStepForType(Type()) + 1));
+        AddElevatorInput(
+            static_cast<std::int16_t>(flight::ElevatorStepForType(FlightControlsType()) + 1));
 }
 void ElevatorDown() {
     if (ElevatorKeyMoves())
-        AddElevatorInput(static_cast<std::int16_t>(-flight::ElevatorStepForType(Type())));
+        AddElevatorInput(
+            static_cast<std::int16_t>(-flight::ElevatorStepForType(FlightControlsType())));
 }
 void AileronLeft() {
     if (Crashed()) return;
@@ -218,13 +220,13 @@ void AileronRight() {
     if (State().fmAutoCoordination != 0) AddRudderInput(256);
 }
 void AileronTrimLeft() {
-    const int t = Type();
+    const int t = FlightControlsType();
     if (t != 3 && t != 4) return;
     StepTrimWheel(cockpit::theAileronTrimIndicator, 1);
     AddAileronTrim(-64);
 }
 void AileronTrimRight() {
-    const int t = Type();
+    const int t = FlightControlsType();
     if (t != 3 && t != 4) return;
     StepTrimWheel(cockpit::theAileronTrimIndicator, -1);
     AddAileronTrim(64);
@@ -242,13 +244,13 @@ void RudderRight() {
 }
 // The rudder trim works after a crash too; only the twins and the jet have one.
 void RudderTrimLeft() {
-    const int t = Type();
+    const int t = FlightControlsType();
     if (t < 2 || t > 4) return;
     StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
     AddRudderTrim(-64);
 }
 void RudderTrimRight() {
-    const int t = Type();
+    const int t = FlightControlsType();
     if (t < 2 || t > 4) return;
     StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
     AddRudderTrim(64);
@@ -424,7 +426,7 @@ void CmdFlapsUp() {
 }
 
 void CmdToggleGear() {
-    const int t = Type();
+    const int t = FlightControlsType();
     if (t == 0 || t == 5 || State().fmOTG != 0 || cockpit::thePanelSwitches.batteryPower == 0)
         return;
     if (cockpit::theGearUp != 0)

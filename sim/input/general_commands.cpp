@@ -19,39 +19,39 @@ GeneralCommandState theGeneralCommandState;
 
 namespace {
 
-GeneralCommandState& State() {
+GeneralCommandState& GeneralCommandsState() {
     return theGeneralCommandState;
 }
 void DefaultTogglePause() {
-    State().pauseRequested ^= 1;
+    GeneralCommandsState().pauseRequested ^= 1;
 }
 void DefaultUseJoystick() {
-    State().joystick = 1;
+    GeneralCommandsState().joystick = 1;
 }
 void DefaultUseKeyboard() {
-    State().joystick = 0;
+    GeneralCommandsState().joystick = 0;
 }
 void DefaultToggleFrameRate() {
-    State().frameRateShown ^= 1;
+    GeneralCommandsState().frameRateShown ^= 1;
 }
 void DefaultTogglePageFlipping() {
-    State().pageFlipping ^= 1;
+    GeneralCommandsState().pageFlipping ^= 1;
 }
 void DefaultAdjustGamma(int delta) {
-    const int level = State().gamma + delta;
-    State().gamma = level < 0 ? 0 : (level > 100 ? 100 : level);
+    const int level = GeneralCommandsState().gamma + delta;
+    GeneralCommandsState().gamma = level < 0 ? 0 : (level > 100 ? 100 : level);
 }
 int DefaultHasFlightPlan() {
-    return State().flightPlanActive;
+    return GeneralCommandsState().flightPlanActive;
 }
 void DefaultToggleGps() {
-    State().gpsShown ^= 1;
+    GeneralCommandsState().gpsShown ^= 1;
 }
 int DefaultGpsAvailable() {
-    return State().gpsAvailable;
+    return GeneralCommandsState().gpsAvailable;
 }
 void DefaultReloadGps(int flag) {
-    State().gpsReload = flag;
+    GeneralCommandsState().gpsReload = flag;
 }
 
 void LookForward() {
@@ -82,56 +82,56 @@ void LookDown() {
     CmdLookDirection(8);
 }
 
-constexpr std::uint32_t kS = kKeyShift;
+constexpr std::uint32_t kGeneralCommandsS = kKeyShift;
 constexpr std::uint32_t kC = kKeyCtrl;
-constexpr std::uint32_t kA = kKeyAlt;
+constexpr std::uint32_t kGeneralCommandsA = kKeyAlt;
 
 const std::array<KeyCommand, 18> kGeneralRows = {{
     {0x50, &CmdPause, "Pause"},
     {0x13, &CmdPause, "Pause"},
-    {kA | 0x4A, &CmdJoystick, "Joystick"},
-    {kA | 0x4B, &CmdKeyboard, "Keyboard"},
-    {kS | 0x52, &CmdFrameRate, "FrameRate"},
-    {kA | 0x58, &CmdSlewMode, "SlewMode"},
-    {kA | 0x0D, &CmdToggleDirect, "ToggleDirect"},
-    {kA | kS | 0x0D, &CmdTogglePageFlipping, "TogglePageFlipping"},
-    {kS | 0x47, &CmdGammaUp, "GammaUp"},
-    {kC | kS | 0x47, &CmdGammaDown, "GammaDown"},
+    {kGeneralCommandsA | 0x4A, &CmdJoystick, "Joystick"},
+    {kGeneralCommandsA | 0x4B, &CmdKeyboard, "Keyboard"},
+    {kGeneralCommandsS | 0x52, &CmdFrameRate, "FrameRate"},
+    {kGeneralCommandsA | 0x58, &CmdSlewMode, "SlewMode"},
+    {kGeneralCommandsA | 0x0D, &CmdToggleDirect, "ToggleDirect"},
+    {kGeneralCommandsA | kGeneralCommandsS | 0x0D, &CmdTogglePageFlipping, "TogglePageFlipping"},
+    {kGeneralCommandsS | 0x47, &CmdGammaUp, "GammaUp"},
+    {kC | kGeneralCommandsS | 0x47, &CmdGammaDown, "GammaDown"},
     {0x71, &CmdPilotInCmd, "PilotInCmd"},
     {0x72, &CmdChecklists, "Checklists"},
     {0x73, &CmdPositionMap, "PositionMap"},
     {0x74, &CmdWxBrief, "WxBrief"},
     {0x75, &CmdFlightLog, "FlightLog"},
     {0x78, &CmdAltGraphics, "AltGraphics"},
-    {kS | 0x75, &CmdPlanningSituations, "PlanningSituations"},
-    {kA | 0x71, &CmdRestart, "Restart"},
+    {kGeneralCommandsS | 0x75, &CmdPlanningSituations, "PlanningSituations"},
+    {kGeneralCommandsA | 0x71, &CmdRestart, "Restart"},
 }};
 
 const std::array<KeyCommand, 23> kViewRows = {{
     {0x76, &CmdCockpitView, "CockpitView"},
-    {kA | 0x76, &CmdSkyCamView, "SkyCamView"},
-    {kS | 0x76, &CmdTowerCamView, "TowerCamView"},
+    {kGeneralCommandsA | 0x76, &CmdSkyCamView, "SkyCamView"},
+    {kGeneralCommandsS | 0x76, &CmdTowerCamView, "TowerCamView"},
     {0x77, &CmdShowGpsDisplay, "ShowGPSDisplay"},
     {0x79, &CmdToggleC172Model, "ToggleC172model"},
-    {kS | 0x61, &LookBackLeft, "LookBackLeft"},
-    {kS | 0x62, &LookBack, "LookBack"},
-    {kS | 0x63, &LookBackRight, "LookBackRight"},
-    {kS | 0x64, &LookLeft, "LookLeft"},
-    {kS | 0x65, &LookDown, "LookDown"},
-    {kS | 0x66, &LookRight, "LookRight"},
-    {kS | 0x67, &LookForwardLeft, "LookForwardLeft"},
-    {kS | 0x68, &LookForward, "LookForward"},
-    {kS | 0x69, &LookForwardRight, "LookForwardRight"},
+    {kGeneralCommandsS | 0x61, &LookBackLeft, "LookBackLeft"},
+    {kGeneralCommandsS | 0x62, &LookBack, "LookBack"},
+    {kGeneralCommandsS | 0x63, &LookBackRight, "LookBackRight"},
+    {kGeneralCommandsS | 0x64, &LookLeft, "LookLeft"},
+    {kGeneralCommandsS | 0x65, &LookDown, "LookDown"},
+    {kGeneralCommandsS | 0x66, &LookRight, "LookRight"},
+    {kGeneralCommandsS | 0x67, &LookForwardLeft, "LookForwardLeft"},
+    {kGeneralCommandsS | 0x68, &LookForward, "LookForward"},
+    {kGeneralCommandsS | 0x69, &LookForwardRight, "LookForwardRight"},
     // The keys the keypad sends with NumLock off.
-    {kS | 0x23, &LookBackLeft, "LookBackLeft"},
-    {kS | 0x28, &LookBack, "LookBack"},
-    {kS | 0x22, &LookBackRight, "LookBackRight"},
-    {kS | 0x25, &LookLeft, "LookLeft"},
-    {kS | 0x0C, &LookDown, "LookDown"},
-    {kS | 0x27, &LookRight, "LookRight"},
-    {kS | 0x24, &LookForwardLeft, "LookForwardLeft"},
-    {kS | 0x26, &LookForward, "LookForward"},
-    {kS | 0x21, &LookForwardRight, "LookForwardRight"},
+    {kGeneralCommandsS | 0x23, &LookBackLeft, "LookBackLeft"},
+    {kGeneralCommandsS | 0x28, &LookBack, "LookBack"},
+    {kGeneralCommandsS | 0x22, &LookBackRight, "LookBackRight"},
+    {kGeneralCommandsS | 0x25, &LookLeft, "LookLeft"},
+    {kGeneralCommandsS | 0x0C, &LookDown, "LookDown"},
+    {kGeneralCommandsS | 0x27, &LookRight, "LookRight"},
+    {kGeneralCommandsS | 0x24, &LookForwardLeft, "LookForwardLeft"},
+    {kGeneralCommandsS | 0x26, &LookForward, "LookForward"},
+    {kGeneralCommandsS | 0x21, &LookForwardRight, "LookForwardRight"},
 }};
 
 // The world's own switches.

@@ -29,28 +29,28 @@ void SkyCamView() {
 }
 // Look directions: 0 forward, 1 forward-left, 2 left, 3 back-left, 4 back, 5 back-right, 6 right,
 // 7 forward-right, 8 down.
-void LookForward() {
+void KeyCommandTablesLookForward() {
     theCommandServices.setLookDirection(0);
 }
-void LookForwardLeft() {
+void KeyCommandTablesLookForwardLeft() {
     theCommandServices.setLookDirection(1);
 }
-void LookLeft() {
+void KeyCommandTablesLookLeft() {
     theCommandServices.setLookDirection(2);
 }
-void LookBackLeft() {
+void KeyCommandTablesLookBackLeft() {
     theCommandServices.setLookDirection(3);
 }
-void LookBack() {
+void KeyCommandTablesLookBack() {
     theCommandServices.setLookDirection(4);
 }
-void LookBackRight() {
+void KeyCommandTablesLookBackRight() {
     theCommandServices.setLookDirection(5);
 }
-void LookRight() {
+void KeyCommandTablesLookRight() {
     theCommandServices.setLookDirection(6);
 }
-void LookForwardRight() {
+void KeyCommandTablesLookForwardRight() {
     theCommandServices.setLookDirection(7);
 }
 
@@ -66,14 +66,14 @@ const std::array<KeyCommand, 17> kJoystickButtonRows = {{
     {0x106, &CmdFlapsUp, "FlapsUp"},
     {0x107, &CmdFlapsDown, "FlapsDown"},
     {0x108, &CmdToggleGear, "Gear"},
-    {0x206, &LookBack, "LookBack"},
-    {0x205, &LookBackLeft, "LookBackLeft"},
-    {0x207, &LookBackRight, "LookBackRight"},
-    {0x201, &LookForward, "LookForward"},
-    {0x200, &LookForwardLeft, "LookForwardLeft"},
-    {0x202, &LookForwardRight, "LookForwardRight"},
-    {0x203, &LookLeft, "LookLeft"},
-    {0x204, &LookRight, "LookRight"},
+    {0x206, &KeyCommandTablesLookBack, "LookBack"},
+    {0x205, &KeyCommandTablesLookBackLeft, "LookBackLeft"},
+    {0x207, &KeyCommandTablesLookBackRight, "LookBackRight"},
+    {0x201, &KeyCommandTablesLookForward, "LookForward"},
+    {0x200, &KeyCommandTablesLookForwardLeft, "LookForwardLeft"},
+    {0x202, &KeyCommandTablesLookForwardRight, "LookForwardRight"},
+    {0x203, &KeyCommandTablesLookLeft, "LookLeft"},
+    {0x204, &KeyCommandTablesLookRight, "LookRight"},
 }};
 
 // One registration node per table; the tables of subsystems that are not built yet get theirs

@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -276,32 +278,60 @@ bool CheckApproach(const Flown& f, int type, const std::string& what) {
 
 class CoupledIls : public navtest::ScriptRun {};
 
-TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
-    std::vector<Approach> all = StraightInIls();
-    ASSERT_GT(all.size(), 500u);
-    // A fixed sample spread over the table.
-    std::vector<Approach> sample;
-    for (std::size_t k = 0; k < 21; ++k)
-        sample.push_back(all[(k * 7919 + 13) % all.size()]);
-    // Oakland 29, the approach the fault was found on, is always flown.
-    for (const Approach& a : all)
-        if (a.airport == "KOAK" && a.runway == "29") sample.front() = a;
-
-    // Each approach on one type, the start on the beam or 2 degrees either side of it, every
-    // pairing of the two used seven times; AP then APR on every other approach, APR then AP on
-    // the others.
-    const int types[3] = {0, 1, 3};
-    int flown = 0;
-    for (std::size_t k = 0; k < sample.size(); ++k) {
-        const Approach& a = sample[k];
-        const int type = types[k % 3];
-        const int offset = (k / 3) % 3 == 0 ? 0 : ((k / 3) % 3 == 1 ? 2 : -2);
-        const std::string what =
-            a.listed + " type " + std::to_string(type) + " offset " + std::to_string(offset);
-        if (CheckApproach(FlyApproach(a, type, offset, k % 2 == 0), type, what)) ++flown;
-    }
-    EXPECT_EQ(flown, 21);
+const char* TypeName(int type) {
+    return type == 0 ? "Skyhawk" : (type == 1 ? "Bonanza" : "KingAir");
 }
+
+// The 21 approaches flown down the glide path, each its own test: a fixed sample spread over the
+// table, Oakland 29 (the approach the fault was found on) first; each approach on one type, the
+// start on the beam or 2 degrees either side of it, every pairing of the two used seven times;
+// AP then APR on every other approach, APR then AP on the others.
+struct PathRun {
+    std::size_t k;  // of the sample
+    int type, offset;
+    bool apFirst;
+};
+
+std::vector<PathRun> PathRuns() {
+    const int types[3] = {0, 1, 3};
+    std::vector<PathRun> runs;
+    for (std::size_t k = 0; k < 21; ++k)
+        runs.push_back({k, types[k % 3], (k / 3) % 3 == 0 ? 0 : ((k / 3) % 3 == 1 ? 2 : -2),
+                        k % 2 == 0});
+    return runs;
+}
+
+void PrintTo(const PathRun& r, std::ostream* os) {
+    *os << "approach " << r.k << ", type " << r.type << ", offset " << r.offset
+        << (r.apFirst ? ", AP first" : ", APR first");
+}
+
+std::string PathRunName(const ::testing::TestParamInfo<PathRun>& info) {
+    const PathRun& r = info.param;
+    const std::string offset = r.offset == 0 ? "OnTheBeam"
+                                             : "Course" + std::to_string(std::abs(r.offset)) +
+                                                   (r.offset < 0 ? "Left" : "Right");
+    return "Approach" + std::to_string(r.k) + "_" + TypeName(r.type) + "_" + offset +
+           (r.apFirst ? "_ApFirst" : "_AprFirst");
+}
+
+class CoupledIlsPath : public navtest::ScriptRun, public ::testing::WithParamInterface<PathRun> {};
+
+TEST_P(CoupledIlsPath, FliesTheGlidePathDownTheCentreLine) {
+    const std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    const PathRun& r = GetParam();
+    Approach a = all[(r.k * 7919 + 13) % all.size()];
+    if (r.k == 0)
+        for (const Approach& each : all)
+            if (each.airport == "KOAK" && each.runway == "29") a = each;
+    const std::string what =
+        a.listed + " type " + std::to_string(r.type) + " offset " + std::to_string(r.offset);
+    EXPECT_TRUE(CheckApproach(FlyApproach(a, r.type, r.offset, r.apFirst), r.type, what));
+}
+
+INSTANTIATE_TEST_SUITE_P(TwentyOneApproaches, CoupledIlsPath, ::testing::ValuesIn(PathRuns()),
+                         PathRunName);
 
 // The set-up's own distance and altitude, left as the dialog offers them, put the aircraft where
 // a pilot intercepts the approach: 7 to 12 nm before the threshold on the beam, at least
@@ -451,75 +481,133 @@ Swept FlySweepPoint(const Approach& a, const SweepPoint& p, const std::string& w
     return f;
 }
 
-TEST_F(CoupledIls, FliesThePathOrHoldsAboveIt) {
-    std::vector<Approach> all = StraightInIls();
-    ASSERT_GT(all.size(), 500u);
+// The sweep's runs: twelve of the fifteen pairings of height and course on each type, each
+// pairing left out on one type, spread over the sweep's ten approaches; each run its own test.
+struct SweepRun {
+    SweepPoint point;
+    std::size_t approach;  // of SweepSample()
+};
+
+// Named by its values, so that ctest's name of each run stays the same from build to build.
+void PrintTo(const SweepRun& r, std::ostream* os) {
+    *os << "type " << r.point.type << ", " << r.point.feetOffPath << " ft off the path, course "
+        << r.point.offCourse << " off, approach " << r.approach;
+}
+
+std::vector<SweepRun> SweepRuns() {
+    const int types[3] = {0, 1, 3};
+    const int heights[5] = {-1000, -400, 0, 400, 1000};
+    const int courses[3] = {0, 10, -30};
+    std::vector<SweepRun> runs;
+    for (int k = 0; k < 45; ++k) {
+        if ((k % 5 + (k / 5) % 3 + k / 15) % 5 == 4) continue;
+        runs.push_back({{types[k / 15], heights[k % 5], courses[(k / 5) % 3]},
+                        static_cast<std::size_t>((k * 7 + k / 15) % 10)});
+    }
+    return runs;
+}
+
+// Ten approaches spread over the table; Oakland 29 and San Jose 30L, where approaches set up
+// above the path dived, among them.
+std::vector<Approach> SweepSample(const std::vector<Approach>& all) {
     std::vector<Approach> sample;
     for (std::size_t k = 0; k < 10; ++k)
         sample.push_back(all[(k * 3571 + 7) % all.size()]);
-    // Oakland 29 and San Jose 30L, where approaches set up above the path dived, are flown.
     for (const Approach& a : all) {
         if (a.airport == "KOAK" && a.runway == "29") sample[0] = a;
         if (a.airport == "KSJC" && a.runway == "30L") sample[1] = a;
     }
-    const int types[3] = {0, 1, 3};
-    const int heights[5] = {-1000, -400, 0, 400, 1000};
-    const int courses[3] = {0, 10, -30};
-    // Twelve of the fifteen pairings of height and course on each type, each pairing left out on
-    // one type, spread over the approaches.
-    int flown = 0;
-    for (int k = 0; k < 45; ++k) {
-        if ((k % 5 + (k / 5) % 3 + k / 15) % 5 == 4) continue;
-        ++flown;
-        const SweepPoint p{types[k / 15], heights[k % 5], courses[(k / 5) % 3]};
-        const Approach& a = sample[(k * 7 + k / 15) % sample.size()];
-        const std::string what = a.listed + " type " + std::to_string(p.type) + ", " +
-                                 std::to_string(p.feetOffPath) + " ft off the path, course " +
-                                 std::to_string(p.offCourse) + " off";
-        const Swept f = FlySweepPoint(a, p, what);
-        EXPECT_TRUE(f.touched.empty()) << what << ": on the ground off the runway, " << f.touched;
-        if (f.reached200) {
-            EXPECT_LT(f.worstDots, 1.0)
-                << what << ": off the glide path at " << f.worstFeet << " ft";
-            EXPECT_LT(std::fabs(f.crossing) / 0.3048, 100.0) << what << ": off the centre line";
-        } else {
-            EXPECT_LT(f.deepest, 100.0) << what << ": went down under the glide path";
-            EXPECT_LT(f.sankAfter, kHeld) << what << ": went down past the threshold";
-        }
-        if (f.reached200)
-            std::printf("%s: flew the path, %.2f dots, %.0f ft off the centre line\n", what.c_str(),
-                        f.worstDots, std::fabs(f.crossing) / 0.3048);
-        else
-            std::printf(
-                "%s: stayed up, %.0f ft lost past the threshold, flown to %.1f nm past it\n",
-                what.c_str(), std::max(f.sankAfter, 0.0), f.lastAlong / 1852);
-    }
-    EXPECT_EQ(flown, 36);
+    return sample;
 }
 
-// In a 20-knot wind square across the runway, from either side, the approach still crosses the
-// threshold over the centre line: the tracking learns the heading the wind needs.
-TEST_F(CoupledIls, HoldsTheCentreLineInACrosswind) {
-    std::vector<Approach> all = StraightInIls();
-    ASSERT_GT(all.size(), 500u);
-    std::vector<Approach> sample;
-    for (std::size_t k = 0; k < 6; ++k)
-        sample.push_back(all[(k * 4513 + 101) % all.size()]);
-    const int types[3] = {0, 1, 3};
-    int flown = 0;
-    for (std::size_t k = 0; k < sample.size(); ++k) {
-        const Approach& a = sample[k];
-        const int type = types[k % 3];
-        // The runway's number is its magnetic heading in tens of degrees.
-        const int runway = std::atoi(a.runway.c_str()) * 10;
-        for (const int side : {90, 270}) {
-            const int from = (runway + side) % 360;
-            const std::string what = a.listed + " type " + std::to_string(type) + " wind " +
-                                     std::to_string(from) + "/20";
-            if (CheckApproach(FlyApproach(a, type, 0, k % 2 == 0, from, 20), type, what)) ++flown;
-        }
-    }
-    EXPECT_EQ(flown, 12);
+std::string SweepRunName(const ::testing::TestParamInfo<SweepRun>& info) {
+    const SweepPoint& p = info.param.point;
+    const std::string height =
+        p.feetOffPath == 0 ? "OnThePath"
+                           : std::to_string(std::abs(p.feetOffPath)) +
+                                 (p.feetOffPath < 0 ? "FtUnder" : "FtOver");
+    const std::string course =
+        p.offCourse == 0 ? "OnTheBeam"
+                         : "Course" + std::to_string(std::abs(p.offCourse)) +
+                               (p.offCourse < 0 ? "Left" : "Right");
+    return std::string(TypeName(p.type)) + "_" + height + "_" + course;
 }
+
+class CoupledIlsSweep : public navtest::ScriptRun,
+                        public ::testing::WithParamInterface<SweepRun> {};
+
+TEST_P(CoupledIlsSweep, FliesThePathOrHoldsAboveIt) {
+    const std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    const SweepPoint& p = GetParam().point;
+    const Approach a = SweepSample(all)[GetParam().approach];
+    const std::string what = a.listed + " type " + std::to_string(p.type) + ", " +
+                             std::to_string(p.feetOffPath) + " ft off the path, course " +
+                             std::to_string(p.offCourse) + " off";
+    const Swept f = FlySweepPoint(a, p, what);
+    EXPECT_TRUE(f.touched.empty()) << what << ": on the ground off the runway, " << f.touched;
+    if (f.reached200) {
+        EXPECT_LT(f.worstDots, 1.0) << what << ": off the glide path at " << f.worstFeet << " ft";
+        EXPECT_LT(std::fabs(f.crossing) / 0.3048, 100.0) << what << ": off the centre line";
+    } else {
+        EXPECT_LT(f.deepest, 100.0) << what << ": went down under the glide path";
+        EXPECT_LT(f.sankAfter, kHeld) << what << ": went down past the threshold";
+    }
+    if (f.reached200)
+        std::printf("%s: flew the path, %.2f dots, %.0f ft off the centre line\n", what.c_str(),
+                    f.worstDots, std::fabs(f.crossing) / 0.3048);
+    else
+        std::printf("%s: stayed up, %.0f ft lost past the threshold, flown to %.1f nm past it\n",
+                    what.c_str(), std::max(f.sankAfter, 0.0), f.lastAlong / 1852);
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySetUp, CoupledIlsSweep, ::testing::ValuesIn(SweepRuns()),
+                         SweepRunName);
+
+// In a 20-knot wind square across the runway, from either side, the approach still crosses the
+// threshold over the centre line: the tracking learns the heading the wind needs. Six approaches
+// spread over the table, each on one type, each with the wind from either side: each its own test.
+struct CrosswindRun {
+    std::size_t k;  // of the sample
+    int side;       // degrees right of the runway's heading the wind blows from
+};
+
+std::vector<CrosswindRun> CrosswindRuns() {
+    std::vector<CrosswindRun> runs;
+    for (std::size_t k = 0; k < 6; ++k)
+        for (const int side : {90, 270})
+            runs.push_back({k, side});
+    return runs;
+}
+
+void PrintTo(const CrosswindRun& r, std::ostream* os) {
+    *os << "approach " << r.k << ", wind " << r.side << " degrees right of the runway";
+}
+
+std::string CrosswindRunName(const ::testing::TestParamInfo<CrosswindRun>& info) {
+    const int types[3] = {0, 1, 3};
+    return "Approach" + std::to_string(info.param.k) + "_" + TypeName(types[info.param.k % 3]) +
+           (info.param.side == 90 ? "_FromTheRight" : "_FromTheLeft");
+}
+
+class CoupledIlsCrosswind : public navtest::ScriptRun,
+                            public ::testing::WithParamInterface<CrosswindRun> {};
+
+TEST_P(CoupledIlsCrosswind, HoldsTheCentreLine) {
+    const std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    const std::size_t k = GetParam().k;
+    const Approach a = all[(k * 4513 + 101) % all.size()];
+    const int types[3] = {0, 1, 3};
+    const int type = types[k % 3];
+    // The runway's number is its magnetic heading in tens of degrees.
+    const int from = (std::atoi(a.runway.c_str()) * 10 + GetParam().side) % 360;
+    const std::string what =
+        a.listed + " type " + std::to_string(type) + " wind " + std::to_string(from) + "/20";
+    EXPECT_TRUE(CheckApproach(FlyApproach(a, type, 0, k % 2 == 0, from, 20), type, what));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSides, CoupledIlsCrosswind, ::testing::ValuesIn(CrosswindRuns()),
+                         CrosswindRunName);
 
 }  // namespace
