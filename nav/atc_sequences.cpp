@@ -174,14 +174,14 @@ void Departure0() {
     }
 }
 
-// Traffic on final nearer the threshold than this (map units, some 1.5 nm) keeps a departure on
-// the runway from its clearance; farther out it lands behind the departure, which has rolled by
-// the time it arrives.
-constexpr double kFinalSeparation = 7000;
+// A departure is cleared only when the traffic on base or final is at least this long (seconds)
+// from touching down: it has rolled and lifted off by the time the traffic lands behind it. A
+// tower gives the clearance with landing traffic two miles out, not nearer.
+constexpr double kLandingSeparation = 60;
 
-// Whether a departure may roll now: no traffic on the runway nor on a short final.
+// Whether a departure may roll now: no traffic on the runway nor within a minute of landing.
 bool RunwayFreeForDeparture() {
-    return !AtcTrafficHolds(3) && !AtcTrafficNearing(9, kFinalSeparation);
+    return !AtcTrafficHolds(3) && !AtcTrafficLandsWithin(kLandingSeparation);
 }
 
 // The tower's word to an aircraft already on the runway: it is never held short of it, but lined

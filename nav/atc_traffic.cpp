@@ -82,6 +82,26 @@ bool AtcTrafficNearing(int place, double distance) {
     return false;
 }
 
+bool AtcTrafficLandsWithin(double seconds) {
+    if (theAtcState.vPilots == 0) return false;
+    // The traffic moves once every third tick of 1/18.2 s.
+    constexpr double kStepsPerSecond = 18.2 / 3.0;
+    const AtcPatternPoint& baseEnd = theAtcState.pattern[9];
+    const AtcPatternPoint& threshold = theAtcState.pattern[3];
+    const double finalLength = std::hypot(baseEnd.x - threshold.x, baseEnd.y - threshold.y);
+    for (int n = 0; n < 2; ++n) {
+        const world::TrafficAircraft& a = Aircraft(n);
+        if (a.active == 0 || (a.place != 8 && a.place != 9)) continue;
+        const float* perf = a.performance != nullptr ? a.performance : world::TrafficPerformanceRow(0);
+        // It touches down (leaves final) this far before the point it flies to on final.
+        const double touchdown = perf[world::kTrafficDescentStart] * 0.75;
+        const double ahead = a.distance + (a.place == 8 ? finalLength : 0.0) - touchdown;
+        const double speed = perf[world::kTrafficSpeed] * kStepsPerSecond;
+        if (ahead < seconds * speed) return true;
+    }
+    return false;
+}
+
 int AtcTrafficPlace(int aircraft) {
     return Aircraft(aircraft).place;
 }

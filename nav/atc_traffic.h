@@ -30,6 +30,9 @@ struct AtcTrafficFields {
 // Whether a traffic aircraft at `place` is within `distance` (map units) of the point it flies to
 // next: on base (8), how near it is to turning final.
 [[nodiscard]] bool AtcTrafficNearing(int place, double distance);
+// Whether a traffic aircraft on base (8) or final (9) would land within `seconds` flying on as
+// it does: a departure cleared now would still be rolling when it touches down.
+[[nodiscard]] bool AtcTrafficLandsWithin(double seconds);
 // Each aircraft gets its number and voice and a new model, sector and start place.
 void AtcSpawnTraffic();
 // New destinations for both: anywhere among 4..8 (from 0 or less), or among the places reached

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/ini_file.h"
@@ -352,6 +353,34 @@ TEST_F(AtcFlights, AnAircraftWaitingOnTheRunwayKeepsItsClearanceAndTrafficLandsB
     EXPECT_EQ(TracedAt(r.out, "goes around", at), -1) << r.out;
     EXPECT_NE(r.out.find("message 508"), std::string::npos) << r.out;
     EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
+}
+
+// Called from the runway a while after traffic turned final (calm at San Carlos, a 15-knot
+// headwind at Kansas City and Palo Alto): the tower has the aircraft wait on the runway until the
+// traffic is at least a minute out or has landed or gone around; it never lands within 45 s of
+// the take-off clearance.
+TEST_F(AtcFlights, TheTakeOffClearanceWaitsForTrafficOnShortFinal) {
+    for (const auto& [airport, runway, wind] : {std::tuple{"KSQL", "30", 0}, {"KMCI", "19L", 200},
+                                                {"KPAO", "31", 310}})
+        for (const int delay : {5000, 15000, 25000, 35000}) {
+            SCOPED_TRACE(std::string(airport) + " " + std::to_string(delay));
+            {
+                core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+                flight.PutInt("Weather", "swDir", wind);
+                flight.PutInt("Weather", "swSpd", wind != 0 ? 15 : 0);
+            }
+            const testsupport::CommandResult r = Play(
+                "atc-takeoff-behind-final.simrun",
+                {{"@airport", std::string("(") + airport + ")"}, {"@runway", runway},
+                 {"@delay", std::to_string(delay)}, {"@tower", apptest::Channels(airport).at("tower")}});
+            ASSERT_EQ(r.status, 0) << r.out;
+            std::size_t at = 0;
+            const long long cleared = TracedAt(r.out, "message 507", 0, &at);
+            const long long landed = TracedAt(r.out, "lands", at);
+            if (landed >= 0) {
+                EXPECT_GE(landed - cleared, 45000) << r.out;
+            }
+        }
 }
 
 // Inbound to Oakland 17 nm out with the copilot on the radios: approach asks the aircraft down
