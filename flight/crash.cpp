@@ -103,10 +103,9 @@ struct RisingGround {
     std::int64_t knots = 0;     // the speed over the ground
 };
 
-RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
+RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLimits& lim) {
     const FlightModelState& s = theFlightModelState;
     RisingGround g;
-    const double slope = GroundSlopeAlongTrack();
     const double metresPerSecond = GroundSpeed();
     g.percent = static_cast<std::int64_t>(slope * 100.0);
     g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
@@ -123,12 +122,17 @@ RisingGround IntoRisingGround(std::int64_t closure, const CrashLimits& lim) {
     return g;
 }
 
+// The ground's rise under the track at the speed over it (16.16 m/s), known only where the last
+// step measured the ground it moved over.
+std::int64_t RiseSpeedOf(double slope) {
+    if (theFlightStep.groundRun <= 0) return 0;
+    return std::llround(slope * GroundSpeed() * 65536.0);
+}
+
 }  // namespace
 
 std::int64_t GroundRiseSpeed() {
-    // Known only where the last step measured the ground it moved over.
-    if (theFlightStep.groundRun <= 0) return 0;
-    return std::llround(GroundSlopeAlongTrack() * GroundSpeed() * 65536.0);
+    return RiseSpeedOf(GroundSlopeAlongTrack());
 }
 
 void CheckCrash() {
@@ -151,10 +155,11 @@ void CheckCrash() {
     }
     // The ground's own rise along the track counts as much as the aircraft's sink: flying level
     // into a hillside is a touchdown at the speed the hillside comes up.
-    const std::int64_t groundRise = GroundRiseSpeed();
+    const double slope = GroundSlopeAlongTrack();
+    const std::int64_t groundRise = RiseSpeedOf(slope);
     const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
-        const RisingGround ahead = IntoRisingGround(-sink, lim);
+        const RisingGround ahead = IntoRisingGround(-sink, slope, lim);
         if (ahead.why != nullptr) {
             if (lim.showWhyCrash) {
                 char text[160];
