@@ -1123,13 +1123,16 @@ int PrintFigures(int type, const std::vector<Figure>& rows) {
 // sea level's to spare) it did not, so the zoom, not the height's air data, sinks it. Given back
 // in one hold three seconds after the lift-off, as the climb begins, it still settled 3 to 10 ft
 // high up; eased off a press at a time, one every 1.2 s from then, it never sinks and climbs on
-// at its best-rate speed. The Bonanza eases its fifty steps off one a second: a minute from 3 s
-// after the lift-off, still within the climb's first minute the program watches for sink.
+// at its best-rate speed. The Bonanza eases its fifty steps off one every 1.5 s: one a second
+// still outran the speed at Gunnison (7,680 ft) and Leadville (9,934 ft), where the climb on the
+// eased pull came to a stop and the aircraft sank 1 to 10 ft as the elevator reached its trim.
+// The Baron's one hold given back at once sank it 3 ft at Leadville: it eases its 25 steps off
+// two a second from 10 s after the lift-off.
 int kPullHolds[5] = {1, 2, 1, 1, 4};
 double kPullLeadKnots[5] = {3.0, 5.0, 3.0, 3.0, 24.0};
 // Seconds from one hold of Up to the next as the pull is given back (0: one after the other;
 // less than 0: single presses, one every that many seconds).
-double kGiveBackSpacingSeconds[5] = {-1.2, -1.0, 0.0, 0.0, 0.0};
+double kGiveBackSpacingSeconds[5] = {-1.2, -1.5, -0.5, 0.0, 0.0};
 // A knot and more short of the 6 the README promises: the program's lift-off, read from its
 // places, comes up to 3 knots later than the probe's.
 constexpr double kLiftOffKnots = 4.0;

@@ -95,9 +95,10 @@ constexpr DefaultFlight kFlights[] = {
 // handbook's rotation speed the Down key held until it stops moving the elevator (the
 // CitationJet, whose steps are a quarter of the Skyhawk's, four times from 76 knots; the Bonanza
 // twice from 65); once climbing the Up key held as long (as often) to give the pull back: the
-// Baron, the King Air and the jet about ten seconds after the lift-off; the Skyhawk and the
-// Bonanza eased off a press of Up at a time from three seconds after it, as the speed builds (the
-// Skyhawk one every 1.2 s, the Bonanza, whose pull is twice as long, one a second). The wheels leave the runway up to 4 knots above the rotation speed in the probe (up
+// King Air and the jet about ten seconds after the lift-off; the others eased off a press of Up at
+// a time as the speed builds (the Skyhawk one every 1.2 s and the Bonanza, whose pull is twice as
+// long, one every 1.5 s, from three seconds after it; the Baron two a second from ten seconds
+// after it). The wheels leave the runway up to 4 knots above the rotation speed in the probe (up
 // to 6 on the airspeed indicator in the program), and on this trim, hands off, the aircraft
 // climbs near its book's best-rate speed on the airspeed indicator, averaged over the speed
 // swings of its first two and a half minutes (the jet at the peak of its climb curve, its manual
