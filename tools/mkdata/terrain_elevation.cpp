@@ -163,6 +163,16 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
     share.v.assign(base.v.size(), 0.0f);
     rough = share;
     if (grid == nullptr || grid->Empty()) return;
+    lat = spread;
+    lon = spread;
+    for (int j = 0; j < spread.ny; ++j)
+        for (int i = 0; i < spread.nx; ++i) {
+            const std::size_t k = static_cast<std::size_t>(j) * spread.nx + i;
+            double a = 0, o = 0;
+            ToGeo(Vec2{spread.x0 + i * kSpreadStep, spread.y0 + j * kSpreadStep}, &a, &o);
+            lat.v[k] = static_cast<float>(a);
+            lon.v[k] = static_cast<float>(o);
+        }
     for (int j = 0; j < base.ny; ++j) {
         for (int i = 0; i < base.nx; ++i) {
             const std::size_t k = static_cast<std::size_t>(j) * base.nx + i;
@@ -189,11 +199,11 @@ double ElevationField::Base(double x, double y) const {
     return base.Bicubic(x, y);
 }
 
-double ElevationField::Fine(double x, double y, double lat, double lon) const {
+double ElevationField::Fine(double x, double y) const {
     const double base = Base(x, y);
     if (cells == nullptr || cells->Empty()) return base;
     double cover = 0.0;
-    const double feet = cells->At(lat, lon, &cover, nullptr);
+    const double feet = cells->At(lat.Bilinear(x, y), lon.Bilinear(x, y), &cover, nullptr);
     return base + cover * (feet - base);
 }
 

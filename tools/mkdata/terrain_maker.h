@@ -280,9 +280,10 @@ public:
     // Interpolated public elevation, feet.
     [[nodiscard]] double Base(double x, double y) const;
     // The same read finely: inside the elevation grid its cells' means read bicubically at the
-    // point itself (at latitude `lat`, longitude `lon`), not from the coarser raster, so a
-    // valley a cell wide keeps its depth.
-    [[nodiscard]] double Fine(double x, double y, double lat, double lon) const;
+    // point itself, not from the coarser raster, so a valley a cell wide keeps its depth. The
+    // point's latitude and longitude come from a raster of the whole field, so every tile reads
+    // the same height at the same point.
+    [[nodiscard]] double Fine(double x, double y) const;
     // The relief's height, feet.
     [[nodiscard]] double Amplitude(double x, double y) const;
     // How much of the base the elevation grid gives (0 beyond it, 1 inside).
@@ -291,7 +292,6 @@ public:
     [[nodiscard]] double CellAmplitude(double x, double y) const;
 
 private:
-    const ElevationGrid* cells = nullptr;
     struct Raster {
         double x0 = 0, y0 = 0, step = 1;
         int nx = 0, ny = 0;
@@ -304,6 +304,8 @@ private:
     Raster spread;
     Raster share;  // on the base's raster: the grid's share, and the cells' roughness
     Raster rough;
+    const ElevationGrid* cells = nullptr;
+    Raster lat, lon;  // on the spread's raster: where its nodes lie, for Fine
 };
 
 // What the smooth field misses near the public points, over one tile and a margin: the points'

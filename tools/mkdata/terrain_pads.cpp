@@ -260,6 +260,10 @@ constexpr double kSurfaceBucket = 16384.0;
 constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
 constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
 constexpr double kLiftFade = 1.0 * kUnitsPerNm;  // a floor's lift fades over this at least
+// Past a runway's end the floor holds whatever the grid says (no ditch to roll into): a bench
+// lifts less only beyond kBenchFree, fully so kBenchFade farther.
+constexpr double kBenchFree = 0.5 * kUnitsPerNm;
+constexpr double kBenchFade = 0.75 * kUnitsPerNm;
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
 // A runway falls at most this along its length.
 constexpr double kRunwayFall = 1.0 / 100.0;
@@ -712,7 +716,10 @@ double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistan
         double share = 1.0 - Smooth((d - flat) / (e.lift - flat));
         if (field != nullptr && e.length == 0.0 && field->GridShare(x, y) >= 0.99) {
             const double below = target - field->Base(x, y);
-            share *= std::clamp(1.0 - (below - kBenchLeast) / kBenchRange, 0.0, 1.0);
+            const double bench =
+                Smooth((d - kBenchFree) / kBenchFade) *
+                (1.0 - std::clamp(1.0 - (below - kBenchLeast) / kBenchRange, 0.0, 1.0));
+            share *= 1.0 - bench;
         }
         lifted = std::max(lifted, feet + (target - feet) * share);
     }

@@ -200,9 +200,7 @@ Sample TileBuilder::Height(double x, double y) const {
     const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone) *
                                Smooth((detail.Nearest(x, y) - kKnownZone) / kReliefZone) *
                                surfaces.Calm(x, y);
-    double lat = 0, lon = 0;
-    Geo(x, y, &lat, &lon);
-    const double known = field.Fine(x, y, lat, lon) + detail.Departure(x, y);
+    const double known = field.Fine(x, y) + detail.Departure(x, y);
     double h = known;
     if (reliefScale > 0.0) {
         // Inside the elevation grid the relief is only the detail a cell's mean hides, and
@@ -727,9 +725,7 @@ int MakeTerrain(Installation& installation, std::string* error) {
         const PointBuckets allBuckets(all, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                       16384.0);
         for (ElevationPoint& p : departures) {
-            double lat = 0, lon = 0;
-            ToGeo(p.at, &lat, &lon);
-            p.feet -= field.Fine(p.at.x, p.at.y, lat, lon);
+            p.feet -= field.Fine(p.at.x, p.at.y);
             double nearest = kLocalReach * kLocalReach;
             allBuckets.ForNear(p.at.x, p.at.y, kLocalReach, [&](const ElevationPoint&, double d2) {
                 if (d2 > 1.0) nearest = std::min(nearest, d2);
