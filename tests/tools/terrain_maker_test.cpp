@@ -651,20 +651,31 @@ TEST_F(CountryTerrain, TheGroundOfThePlainsRisesNoMoreThan150FeetInHalfAMile) {
 
 // Every land airport stands on a floor: a mile and a half from its runways the ground rises no
 // more than the floor's 1 in 400 above the field (it may fall away), unless a public height
-// above the field stands within three miles and asks for the ground to rise sooner. The markers
+// above the field stands within three miles and asks for the ground to rise sooner. Nor does an
+// airport stand on a plinth: 800 m from its reference point (400 m beyond its pad's disc) the
+// land lies no more than 1 in 2 of those 400 m below the field, whatever cut the ground round it. The markers
 // on the final approaches lie at their published elevations, which the ground follows where it
 // falls away from the runway.
 TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeights) {
     const PublicHeights heights;
     const testsupport::ElevationGrid grid;
     const double nm = 1852.0 * kUnitsPerMetre;
-    int airports = 0, high = 0;
+    int airports = 0, high = 0, plinths = 0;
     std::ostringstream seen;
     for (const auto& r : ReadNavdataCsv("airport.csv")) {
         if (r.size() < 7 || r[2] != "land") continue;
         const double field = std::stod(r[3]);
         double x = 0, y = 0;
         World(std::stod(r[4]), std::stod(r[5]), &x, &y);
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * 3.14159265358979 / 4, out = 800.0 * kUnitsPerMetre;
+            double lx = 0, ly = 0, feet = 0;
+            int material = 0;
+            Tile* t = TileAt(x + out * std::cos(a), y + out * std::sin(a), &lx, &ly);
+            if (t != nullptr && t->At(lx, ly, &feet, &material) && material != water &&
+                field - feet > 400.0 / 0.3048 / 2 + 25.0 && ++plinths <= 20)
+                seen << "\n" << r[0] << " stands " << field - feet << " ft above the land 800 m off";
+        }
         bool asked = false;
         heights.ForNear(x, y, 3.0 * nm, [&](const PublicHeight& p, double d) {
             asked = asked || p.feet > field + 30.0 + d * kFeetPerUnit / 300.0;
@@ -701,6 +712,7 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
     EXPECT_GT(airports, CountryMade() ? 5000 : 0);
     // A few (seventeen) stand by a neighbour's pad or floor at another elevation.
     EXPECT_LE(high, airports / 500) << "of " << airports << " airports" << seen.str();
+    EXPECT_EQ(plinths, 0) << seen.str();
 
     // Most markers repeat their airport's elevation, and a few differ from it more than the
     // ground between them can (30 ft and 1 in 20 of the distance): the others give the ground's

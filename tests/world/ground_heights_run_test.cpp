@@ -905,6 +905,58 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
         // a few feet above the bay.
         {"Warm Springs, Fremont CA", 37.4877, -121.9290, 55, 150},
         {"Hayward's salt ponds CA", 37.6100, -122.1400, 5, 40},
+        // Towns of the West's valleys, canyons and basins, each at the elevation and coordinates
+        // of its Wikipedia article (en.wikipedia.org/wiki/<town>,_<state>, the figures GNIS's;
+        // Ketchum's 5,853 ft also at wikimili.com/en/Ketchum,_Idaho): narrow valleys whose
+        // cell means stand above their floors (Ketchum, Globe, Rifle, Paonia, Markleeville, Cle
+        // Elum) and towns below an airport's bench (Cottonwood, Big Timber) among broad ones.
+        {"Ketchum ID", 43.6807, -114.3637, 5853, 150},
+        {"Cottonwood AZ", 34.7392, -112.0099, 3314, 150},
+        {"Globe AZ", 33.3942, -110.7865, 3541, 150},
+        {"Durango CO", 37.2753, -107.8801, 6512, 150},
+        {"Steamboat Springs CO", 40.4850, -106.8317, 6732, 150},
+        {"Rifle CO", 39.5347, -107.7831, 5348, 150},
+        {"Creede CO", 37.8514, -106.9264, 8799, 150},
+        {"Canon City CO", 38.4494, -105.2253, 5332, 150},
+        {"Paonia CO", 38.8683, -107.5920, 5682, 150},
+        {"Orofino ID", 46.4793, -116.2551, 1027, 150},
+        {"Idaho City ID", 43.8285, -115.8345, 3966, 150},
+        {"Superior MT", 47.1916, -114.8918, 2743, 150},
+        {"Thompson Falls MT", 47.5952, -115.3413, 2402, 150},
+        {"Hamilton MT", 46.2469, -114.1604, 3570, 150},
+        {"Livingston MT", 45.6622, -110.5607, 4501, 150},
+        {"Philipsburg MT", 46.3324, -113.2942, 5270, 150},
+        {"Big Timber MT", 45.8338, -109.9550, 4081, 150},
+        {"Ennis MT", 45.3491, -111.7299, 4948, 150},
+        {"Jackson WY", 43.4799, -110.7624, 6237, 150},
+        {"Dubois WY", 43.5333, -109.6307, 6946, 150},
+        {"Pinedale WY", 42.8666, -109.8607, 7175, 150},
+        {"Cody WY", 44.5263, -109.0565, 5016, 150},
+        {"Panguitch UT", 37.8225, -112.4358, 6624, 150},
+        {"Logan UT", 41.7370, -111.8338, 4535, 150},
+        {"Price UT", 39.5994, -110.8107, 5567, 150},
+        {"Tonopah NV", 38.0672, -117.2301, 6047, 150},
+        {"Mount Shasta CA", 41.3099, -122.3106, 3586, 150},
+        {"Quincy CA", 39.9368, -120.9472, 3432, 150},
+        {"Markleeville CA", 38.6946, -119.7796, 5531, 150},
+        {"Bridgeport CA", 38.2555, -119.2313, 6453, 150},
+        {"Lee Vining CA", 37.9577, -119.1218, 6781, 150},
+        {"Independence CA", 36.8027, -118.2001, 3930, 150},
+        {"Big Pine CA", 37.1649, -118.2890, 3989, 150},
+        {"Big Bear Lake CA", 34.2439, -116.9114, 6752, 150},
+        {"Ojai CA", 34.4480, -119.2429, 745, 150},
+        {"Joseph OR", 45.3543, -117.2296, 4190, 150},
+        {"La Grande OR", 45.3246, -118.0877, 2788, 150},
+        {"Oakridge OR", 43.7468, -122.4617, 1283, 150},
+        {"Ashland OR", 42.1946, -122.7095, 1949, 150},
+        {"Baker City OR", 44.7749, -117.8344, 3451, 150},
+        {"Winthrop WA", 48.4779, -120.1862, 1765, 150},
+        {"Cle Elum WA", 47.1954, -120.9390, 1909, 150},
+        {"Skykomish WA", 47.7093, -121.3598, 1017, 150},
+        {"Ruidoso NM", 33.3317, -105.6731, 6920, 150},
+        {"Hailey ID", 43.5196, -114.3153, 5318, 150},
+        {"Salmon ID", 45.1758, -113.8959, 3945, 150},
+        {"McCall ID", 44.9110, -116.0987, 5013, 150},
     };
     const std::size_t named = places.size();
     for (const GridCell& g : GentleGridCells())
@@ -914,6 +966,7 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
     // Kings Mountain (37.4450, -122.3420) to Sierra Morena (37.4109, -122.3060) and on to Castle
     // Rock (37.2304, -122.0962): a station every mile or so, each looked at across the line.
     const std::size_t crest = places.size();
+    EXPECT_GE(crest, 300u);
     const double line[][2] = {{37.4450, -122.3420}, {37.4109, -122.3060}, {37.2304, -122.0962}};
     for (const auto& [leg, stations] : {std::pair{0, 3}, std::pair{1, 17}})
         for (int k = leg == 0 ? 0 : 1; k <= stations; ++k) {

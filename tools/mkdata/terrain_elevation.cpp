@@ -95,7 +95,8 @@ double ElevationField::Raster::Bicubic(double x, double y) const {
 }
 
 ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0, int r0, int c1,
-                               int r1, const ElevationGrid* grid) {
+                               int r1, const ElevationGrid* grid)
+    : cells(grid) {
     const double margin = 4 * kWideSigma;
     const double minX = c0 * kTileUnits - margin, minY = r0 * kTileUnits - margin;
     const double maxX = (c1 + 1) * kTileUnits + margin, maxY = (r1 + 1) * kTileUnits + margin;
@@ -162,6 +163,16 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
     share.v.assign(base.v.size(), 0.0f);
     rough = share;
     if (grid == nullptr || grid->Empty()) return;
+    lat = spread;
+    lon = spread;
+    for (int j = 0; j < spread.ny; ++j)
+        for (int i = 0; i < spread.nx; ++i) {
+            const std::size_t k = static_cast<std::size_t>(j) * spread.nx + i;
+            double a = 0, o = 0;
+            ToGeo(Vec2{spread.x0 + i * kSpreadStep, spread.y0 + j * kSpreadStep}, &a, &o);
+            lat.v[k] = static_cast<float>(a);
+            lon.v[k] = static_cast<float>(o);
+        }
     for (int j = 0; j < base.ny; ++j) {
         for (int i = 0; i < base.nx; ++i) {
             const std::size_t k = static_cast<std::size_t>(j) * base.nx + i;
@@ -188,6 +199,14 @@ double ElevationField::Base(double x, double y) const {
     return base.Bicubic(x, y);
 }
 
+double ElevationField::Fine(double x, double y) const {
+    const double base = Base(x, y);
+    if (cells == nullptr || cells->Empty()) return base;
+    double cover = 0.0;
+    const double feet = cells->At(lat.Bilinear(x, y), lon.Bilinear(x, y), &cover, nullptr);
+    return base + cover * (feet - base);
+}
+
 double ElevationField::Amplitude(double x, double y) const {
     return std::clamp(1.6 * spread.Bilinear(x, y), 40.0, 5000.0);
 }
@@ -201,6 +220,7 @@ constexpr double kDetailMargin = 16384.0;
 constexpr double kDetailLeast = 300.0 / kMetresPerUnit;
 constexpr double kDetailReach = 2500.0 / kMetresPerUnit;
 constexpr double kDetailFade = 0.02;
+constexpr double kDetailCover = 0.15;
 // The stations' local spread, and how many of them it takes to trust it.
 constexpr double kLocalSigma = 3000.0 / kMetresPerUnit;
 constexpr double kLocalTrust = 0.3;
@@ -279,7 +299,12 @@ LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& sta
             for (int i = 0; i < n; ++i) {
                 const std::size_t k = static_cast<std::size_t>(j - j0) * across + i;
                 const std::size_t at = static_cast<std::size_t>(j) * n + i;
-                departure[at] = static_cast<float>(wv[k] / (w[k] + kDetailFade));
+                // The average of the departures round the node; one above the smooth field (a
+                // hill, a bench) fades where they hold little weight, a local fact and not a
+                // plateau, while one below it (a valley's floor) holds along the valley.
+                const double mean = wv[k] / (w[k] + kDetailFade);
+                departure[at] = static_cast<float>(
+                    mean > 0.0 ? mean * (1.0 - FastExpNeg(w[k] / kDetailCover)) : mean);
                 nearest[at] = static_cast<float>(std::sqrt(best[k]));
                 if (sw[k] > 1e-6) {
                     const double mean = swv[k] / sw[k];
@@ -524,14 +549,19 @@ double SummitSet::Saddle(double x, double y) const {
         const double dx = x - p.at.x, dy = y - p.at.y;
         if (std::fabs(dx) > kSaddleReach || std::fabs(dy) > kSaddleReach) continue;
         const double d = std::hypot(dx, dy);
+        if (d >= kSaddleReach) continue;
         double rise = Fall(kGentlest, d * kFeetPerUnit);
+        // Toward the edge of its reach the limit gives way, rising without bound, so that the
+        // ground it held meets the ground beyond without a step.
+        const double edge = std::max(0.0, (d - kSaddleFree) / (kSaddleReach - kSaddleFree));
+        const double giveWay = kSaddleGiveWay * edge / (1.0 - edge);
         const Vec2 axis = passAxis[i];
         if (d > 0.0 && (axis.x != 0.0 || axis.y != 0.0)) {
             const double along = (dx * axis.x + dy * axis.y) / d;
             const double square = along * along;
             rise = rise * square - kSaddleDrop * std::min(d / kSaddleRun, 1.0) * (1.0 - square);
         }
-        limit = std::min(limit, p.feet + rise);
+        limit = std::min(limit, p.feet + rise + giveWay);
     }
     return limit;
 }

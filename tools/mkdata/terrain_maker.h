@@ -179,10 +179,12 @@ public:
     // the crests and summits stand above it. Across the crest (square to the line its crests
     // make through the pass) the limit falls instead, kSaddleDrop over the first kSaddleRun and
     // level beyond, so the pass is a saddle: the road climbs to it from both valleys. Between
-    // the two the limit blends with the square of the angle. Unlimited beyond kSaddleReach of
-    // every pass.
+    // the two the limit blends with the square of the angle. From kSaddleFree out it gives way,
+    // rising without bound at kSaddleReach of every pass, beyond which there is none.
     [[nodiscard]] double Saddle(double x, double y) const;
     static constexpr double kSaddleReach = 8000.0 / kMetresPerUnit;
+    static constexpr double kSaddleFree = 5000.0 / kMetresPerUnit;
+    static constexpr double kSaddleGiveWay = 800.0;                // feet, half way out
     static constexpr double kSaddleDrop = 250.0;                   // feet
     static constexpr double kSaddleRun = 1852.0 / kMetresPerUnit;  // a nautical mile
     // Whether a summit or a pass lies in a box (its cell is followed down to the finest level).
@@ -277,6 +279,11 @@ public:
                    int row1, const ElevationGrid* grid = nullptr);
     // Interpolated public elevation, feet.
     [[nodiscard]] double Base(double x, double y) const;
+    // The same read finely: inside the elevation grid its cells' means read bicubically at the
+    // point itself, not from the coarser raster, so a valley a cell wide keeps its depth. The
+    // point's latitude and longitude come from a raster of the whole field, so every tile reads
+    // the same height at the same point.
+    [[nodiscard]] double Fine(double x, double y) const;
     // The relief's height, feet.
     [[nodiscard]] double Amplitude(double x, double y) const;
     // How much of the base the elevation grid gives (0 beyond it, 1 inside).
@@ -297,6 +304,8 @@ private:
     Raster spread;
     Raster share;  // on the base's raster: the grid's share, and the cells' roughness
     Raster rough;
+    const ElevationGrid* cells = nullptr;
+    Raster lat, lon;  // on the spread's raster: where its nodes lie, for Fine
 };
 
 // What the smooth field misses near the public points, over one tile and a margin: the points'
@@ -350,6 +359,11 @@ public:
     // priority when several hold it); near pads the ground blends toward them. `onPad` gets the
     // pad index or -1.
     [[nodiscard]] double Apply(double x, double y, double ground, int* onPad) const;
+    // The least height of the ground beside the pads: a pad falls away no more steeply than
+    // 1 in kShoulder from its edge, so whatever cuts the ground round it (another airport's
+    // approach) leaves a hillside, not a plinth; kNone away from every pad.
+    [[nodiscard]] double Shoulder(double x, double y) const;
+    static constexpr double kShoulder = 2.0;
     // Pads whose pad or blend zone touches a box, and whether a box crosses a pad's edge.
     void Near(double x0, double y0, double x1, double y1, std::vector<int>* out) const;
     [[nodiscard]] bool CrossesEdge(int pad, double x0, double y0, double x1, double y1) const;
@@ -397,9 +411,16 @@ struct Floor {
 // become valley sides rather than walls.
 class AirportSurfaces {
 public:
+    // `field` (when given) tells where an airport stands on a bench or a mesa: where the
+    // elevation grid's smooth ground lies below its floor by more than kBenchLeast, the floor
+    // lifts the ground less and less, none kBenchLeast + kBenchRange below (the valley below
+    // keeps its own height).
     AirportSurfaces(const std::vector<Airport>& airports, const std::vector<PublishedLevel>& basins,
                     const PointBuckets& points, const PointBuckets& passes,
-                    const PointBuckets& shores, double x0, double y0, double x1, double y1);
+                    const PointBuckets& shores, double x0, double y0, double x1, double y1,
+                    const ElevationField* field = nullptr);
+    static constexpr double kBenchLeast = 150.0;  // feet
+    static constexpr double kBenchRange = 200.0;  // feet
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
     // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
     // the ground the public heights give (`known`, feet) where it stands above them, up to a
@@ -422,6 +443,7 @@ public:
     [[nodiscard]] double Calm(double x, double y) const;
 
 private:
+    const ElevationField* field = nullptr;
     struct End {
         Vec2 at;               // the runway's end, or the floor's centre
         Vec2 out;              // unit vector away from the runway (none for a floor)

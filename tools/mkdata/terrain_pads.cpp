@@ -184,6 +184,20 @@ double PadSet::Apply(double x, double y, double ground, int* onPad) const {
     return weighted + (1.0 - weights) * ground;
 }
 
+double PadSet::Shoulder(double x, double y) const {
+    double least = SummitSet::kNone;
+    const int i = static_cast<int>(std::floor((x - gx0) / kBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return least;
+    for (int k : grid[static_cast<std::size_t>(j) * gnx + i]) {
+        const Pad& p = pads[static_cast<std::size_t>(k)];
+        if (x < p.minX || x > p.maxX || y < p.minY || y > p.maxY) continue;
+        const double d = std::max(0.0, Distance(p, x, y));
+        if (d < kBlend) least = std::max(least, p.feet - d * kFeetPerUnit / kShoulder);
+    }
+    return least;
+}
+
 void PadSet::Near(double x0, double y0, double x1, double y1, std::vector<int>* out) const {
     out->clear();
     const int i0 = std::max(0, static_cast<int>(std::floor((x0 - gx0) / kBucket)));
@@ -246,6 +260,10 @@ constexpr double kSurfaceBucket = 16384.0;
 constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
 constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
 constexpr double kLiftFade = 1.0 * kUnitsPerNm;  // a floor's lift fades over this at least
+// Past a runway's end the floor holds whatever the grid says (no ditch to roll into): a bench
+// lifts less only beyond kBenchFree, fully so kBenchFade farther.
+constexpr double kBenchFree = 0.5 * kUnitsPerNm;
+constexpr double kBenchFade = 0.75 * kUnitsPerNm;
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
 // A runway falls at most this along its length.
 constexpr double kRunwayFall = 1.0 / 100.0;
@@ -392,7 +410,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                  const std::vector<PublishedLevel>& basins,
                                  const PointBuckets& points, const PointBuckets& passes,
                                  const PointBuckets& shores, double x0, double y0, double x1,
-                                 double y1) {
+                                 double y1, const ElevationField* field)
+    : field(field) {
     const double reach =
         kSurfaceLength + kSideReach + kSurfaceHalfWidth + kSurfaceSplay * kSurfaceLength;
     auto outside = [&](Vec2 p) {
@@ -691,10 +710,18 @@ double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistan
             continue;
         }
         // Whole out to a mile and a half beyond the runways where the floor reaches a mile
-        // beyond that, fading over the rest.
+        // beyond that, fading over the rest; and less and less where the elevation grid's
+        // ground lies below the floor (an airport on a bench or a mesa lifts no valley).
         const double flat = std::clamp(e.lift - kLiftFade, 0.0, kFloorLeast);
-        lifted = std::max(lifted, feet + (target - feet) *
-                                             (1.0 - Smooth((d - flat) / (e.lift - flat))));
+        double share = 1.0 - Smooth((d - flat) / (e.lift - flat));
+        if (field != nullptr && e.length == 0.0 && field->GridShare(x, y) >= 0.99) {
+            const double below = target - field->Base(x, y);
+            const double bench =
+                Smooth((d - kBenchFree) / kBenchFade) *
+                (1.0 - std::clamp(1.0 - (below - kBenchLeast) / kBenchRange, 0.0, 1.0));
+            share *= 1.0 - bench;
+        }
+        lifted = std::max(lifted, feet + (target - feet) * share);
     }
     return lifted;
 }

@@ -50,6 +50,7 @@ constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
 constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
 constexpr double kReliefZone = 6000.0 / kMetresPerUnit;  // the relief whole this far beyond
 constexpr double kLocalReach = 7500.0 / kMetresPerUnit;  // a public height's detail at most
+constexpr double kGridReach = 1200.0 / kMetresPerUnit;   // and inside the elevation grid
 constexpr const char* kFolder = "Art\\Terrain\\USA\\";
 constexpr const char* kMaterialList = "Art\\Terrain\\USA\\DML\\terrain.dml";
 
@@ -199,7 +200,7 @@ Sample TileBuilder::Height(double x, double y) const {
     const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone) *
                                Smooth((detail.Nearest(x, y) - kKnownZone) / kReliefZone) *
                                surfaces.Calm(x, y);
-    const double known = field.Base(x, y) + detail.Departure(x, y);
+    const double known = field.Fine(x, y) + detail.Departure(x, y);
     double h = known;
     if (reliefScale > 0.0) {
         // Inside the elevation grid the relief is only the detail a cell's mean hides, and
@@ -256,6 +257,8 @@ Sample TileBuilder::Height(double x, double y) const {
         h = surfaces.Clear(x, y, h, distance, level, known, mountain);
         h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known,
                            mountain);
+        // A pad standing above what was cleared round it keeps a hillside.
+        h = std::max(h, std::min(pads.Shoulder(x, y), made));
         // A floor or an approach holds the ground: followed as closely as the rest.
         if (h != made) s.slack = 0.0f;
     }
@@ -722,19 +725,25 @@ int MakeTerrain(Installation& installation, std::string* error) {
         const PointBuckets allBuckets(all, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                       16384.0);
         for (ElevationPoint& p : departures) {
-            p.feet -= field.Base(p.at.x, p.at.y);
+            p.feet -= field.Fine(p.at.x, p.at.y);
             double nearest = kLocalReach * kLocalReach;
             allBuckets.ForNear(p.at.x, p.at.y, kLocalReach, [&](const ElevationPoint&, double d2) {
                 if (d2 > 1.0) nearest = std::min(nearest, d2);
             });
             p.reach = std::sqrt(nearest) / 3.0;
+            // Inside the elevation grid the cells' means give the ground's shape: a public
+            // height above them tells of its own hill or bench only, while one below them tells
+            // where a valley narrower than a cell has its floor, and reaches along it as far as
+            // beyond the grid.
+            if (p.feet > 0.0 && field.GridShare(p.at.x, p.at.y) >= 0.99)
+                p.reach = std::min(p.reach, kGridReach);
         }
     }
     const PointBuckets departureBuckets(departures, x0 - margin, y0 - margin, x1 + margin,
                                         y1 + margin, 16384.0);
     const PadSet pads(data.landAirports, x0, y0, x1, y1);
     const AirportSurfaces surfaces(data.landAirports, levels.basins, floorBuckets, passBuckets,
-                                   shoreBuckets, x0, y0, x1, y1);
+                                   shoreBuckets, x0, y0, x1, y1, &field);
 
     // Tiles are built and coded on every thread and written here in their order as they come,
     // so the files are the same whatever the number of threads; the builders keep at most two
