@@ -934,10 +934,10 @@ void AtcSpeech::OnComFrequencyChanged(int) {
         atis.automatedFreq.clear();
         atis.atisAirport.clear();
     }
-    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0 && !AtcSessionStarting() &&
-        !automatedHeard) {
+    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0 && !AtcSessionStarting()) {
         for (const std::string& text : {com1, com2}) {
-            if (text == "000.00") continue;
+            // The automated station already heard goes on from where it is.
+            if (text == "000.00" || (automatedHeard && text == atis.automatedFreq)) continue;
             if (atis.FindAtisAirport(text) != 0) {
                 // A field without a tower: its automated station is heard, and no controller.
                 if (atis.automated != 0) {
