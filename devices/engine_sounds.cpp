@@ -201,6 +201,10 @@ void UpdateSpeechAndBeacons(win::HWND window) {
         nav::theAtisSpeech.Tick(window);
     else
         nav::theAtisSpeech.Flush();
+    const nav::AtisSpeech& atis = nav::theAtisSpeech;
+    const nav::AtcSpeech& atc = nav::theAtcSpeech;
+    DuckUnderRadio((atis.atisTuned != 0 && atis.speaking != 0 && atis.muted == 0) ||
+                   (atc.speaking != 0 && atc.muted == 0));
     if (theEffectSound.buffer != nullptr) theEffectSound.ReleaseIfStopped();
     if (theSystemsSound.buffer != nullptr) theSystemsSound.ReleaseIfStopped();
     if (Powered()) {

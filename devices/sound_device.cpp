@@ -142,13 +142,23 @@ SoundChannel::~SoundChannel() {
 }
 
 std::int32_t SoundChannel::EffectiveVolume() const {
-    return muted != 0 ? win::DSBVOLUME_MIN : ClampVolume(categoryVolume + level);
+    return muted != 0 ? win::DSBVOLUME_MIN : ClampVolume(categoryVolume + level + duck);
 }
 
 void SoundChannel::ApplyVolume() {
     if (buffer == nullptr) return;
-    if (muted != 0) savedVolume = categoryVolume + level;
+    if (muted != 0) savedVolume = categoryVolume + level + duck;
     buffer->SetVolume(EffectiveVolume());
+}
+
+void DuckUnderRadio(bool speaking) {
+    const std::int32_t duck = speaking ? kRadioDuck : 0;
+    for (SoundChannel* c : {&theLeftEngineSound, &theRightEngineSound, &theLeftStarterSound,
+                            &theRightStarterSound, &theAmbientSound}) {
+        if (c->duck == duck) continue;
+        c->duck = duck;
+        if (Active()) c->ApplyVolume();
+    }
 }
 
 int SoundChannel::Play(int id, int pan, int newLevel, int newFrequency, int loop, int newPriority,

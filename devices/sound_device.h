@@ -109,6 +109,8 @@ public:
     std::int32_t savedVolume = -100;
     std::int32_t categoryVolume = 0;
     std::int32_t level = 0;
+    // Hundredths of a decibel taken off while the radio speaks (0 or kRadioDuck).
+    std::int32_t duck = 0;
     std::int16_t syncOffset = 0;
     std::string folder;
     std::uint32_t running = 0;
@@ -116,6 +118,14 @@ public:
     std::uint32_t starting = 0;
     std::uint32_t starterPlaying = 0;
 };
+
+// While the radio speaks, the engines, their starters and the wind or ground roll are heard this
+// much lower (hundredths of a decibel), as through a headset: an engine near full scale and the
+// speech at its own would sum past what the card takes, and the words would be clipped.
+inline constexpr std::int32_t kRadioDuck = -1500;
+// Lowers those channels while `speaking` (a broadcast or a controller heard on the radio), and
+// gives them back their level after.
+void DuckUnderRadio(bool speaking);
 
 // Sets the play position of the channel's buffer; a failure is told to the user.
 void SetNewPlayPosition(SoundChannel& channel, std::uint32_t offset);

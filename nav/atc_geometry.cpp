@@ -118,6 +118,13 @@ std::string CenterFrequencyNear(std::int32_t x, std::int32_t z) {
     for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
         for (const std::uint16_t f : {r.tower, r.ground})
             used.insert(AtcGeometryFrequencyText(f));
+    if (!theNavDatabase.comChannelsRead) LoadNavComChannels();
+    std::set<std::string> near;
+    for (const AirportIndexRecord& a : airports)
+        if (std::hypot(static_cast<double>(a.x) - x, static_cast<double>(a.z) - z) <= kRange)
+            near.insert(a.ident);
+    for (const ComChannelRecord& r : theNavDatabase.comChannels)
+        if (near.count(r.airport) != 0) used.insert(AtcGeometryFrequencyText(r.frequency));
     for (const char* channel : kChannels)
         if (used.count(channel) == 0) return channel;
     return kCenterFrequency;
@@ -218,6 +225,18 @@ bool LoadAirport(int index, int mode) {
 }
 
 }  // namespace
+
+bool AirportHeardOn(const std::string& ident, ComService service, const std::string& text) {
+    if (ident.empty() || !FrequencySet(text)) return false;
+    if (!theNavDatabase.comChannelsRead) LoadNavComChannels();
+    const auto& rows = theNavDatabase.comChannels;
+    auto it = std::lower_bound(
+        rows.begin(), rows.end(), ident,
+        [](const ComChannelRecord& r, const std::string& i) { return r.airport < i; });
+    for (; it != rows.end() && it->airport == ident; ++it)
+        if (it->service == service && AtcGeometryFrequencyText(it->frequency) == text) return true;
+    return false;
+}
 
 double AtcMapX(std::int32_t worldX) {
     return worldX * kWorldToMap + kMapEast;

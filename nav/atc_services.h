@@ -16,6 +16,7 @@
 #include <string>
 
 #include "nav/copilot.h"
+#include "nav/nav_records.h"
 #include "nav/speakers.h"
 
 namespace core {
@@ -346,6 +347,10 @@ void AtcResetTraffic();
 // A frequency is set when its text is not "NONE" (and not empty).
 [[nodiscard]] bool FrequencySet(const std::string& text);
 void AtcPresetComFrequency(const std::string& text);
+// Whether airport `ident` publishes the channel `text` ("128.20") for `service`: its first or
+// any other it lists, so that a pilot is heard on every one.
+[[nodiscard]] bool AirportHeardOn(const std::string& ident, ComService service,
+                                  const std::string& text);
 void AtcCopilotTuneRadio();
 // The copilot is on; it handles the radios.
 [[nodiscard]] bool CopilotOn();

@@ -3,6 +3,7 @@
 // advice and callouts; the traffic's calls. Also what a change of a COM radio sets off.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cockpit/audio_panel.h"
@@ -926,26 +927,48 @@ void AtcSpeech::OnComFrequencyChanged(int) {
                           a.departTuned, a.approachTuned, a.centerTuned};
     const std::string com1 = ComText(cockpit::theCom1Radio, cockpit::theAudioPanelButtons.audioMixCom1 != 0);
     const std::string com2 = ComText(cockpit::theCom2Radio, cockpit::theAudioPanelButtons.audioMixCom2 != 0);
+    AtisSpeech& atis = theAtisSpeech;
+    const bool automatedHeard = atis.HearsAutomatedStation(com1, com2);
+    if (!automatedHeard && atis.automated != 0) {
+        atis.automated = 0;
+        atis.automatedFreq.clear();
+        atis.atisAirport.clear();
+    }
     if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0 && !AtcSessionStarting()) {
         for (const std::string& text : {com1, com2}) {
-            if (text == "000.00") continue;
-            if (theAtisSpeech.FindAtisAirport(text) != 0)
+            // The automated station already heard goes on from where it is.
+            if (text == "000.00" || (automatedHeard && text == atis.automatedFreq)) continue;
+            if (atis.FindAtisAirport(text) != 0) {
+                // A field without a tower: its automated station is heard, and no controller.
+                if (atis.automated != 0) {
+                    atis.automatedFreq = text;
+                    break;
+                }
                 a.atisFreq = text;
-            else if (theAtisSpeech.FindControlledAirport(text) == 0)
+            } else if (atis.FindControlledAirport(text) == 0) {
                 continue;
-            if (!theAtisSpeech.atisAirport.empty()) AtcStartSession(1);
+            }
+            if (!atis.atisAirport.empty()) AtcStartSession(1);
             break;
         }
     }
-    auto tuned = [&](const std::string& f) {
-        return FrequencySet(f) && (com1 == f || com2 == f) ? 1 : 0;
+    // A service is heard on the channel the session named or on any other its airport lists.
+    const std::string airport = AtcAirportIdent();
+    auto tuned = [&](const std::string& f, std::optional<ComService> service = std::nullopt) {
+        if (!FrequencySet(f)) return 0;
+        for (const std::string& text : {com1, com2})
+            if (text == f || (service && AirportHeardOn(airport, *service, text))) return 1;
+        return 0;
     };
-    theAtisSpeech.atisTuned = tuned(a.atisFreq);
-    a.clearTuned = tuned(a.clearFreq);
-    a.towerTuned = tuned(a.towerFreq);
-    a.groundTuned = tuned(a.groundFreq) != 0 || (!FrequencySet(a.groundFreq) && a.towerTuned != 0) ? 1 : 0;
-    a.departTuned = tuned(a.departFreq);
-    a.approachTuned = tuned(a.approachFreq);
+    atis.atisTuned = tuned(a.atisFreq, ComService::Atis) != 0 || atis.HearsAutomatedStation(com1, com2) ? 1 : 0;
+    a.clearTuned = tuned(a.clearFreq, ComService::Clearance);
+    a.towerTuned = tuned(a.towerFreq, ComService::Tower);
+    a.groundTuned = tuned(a.groundFreq, ComService::Ground) != 0 ||
+                            (!FrequencySet(a.groundFreq) && a.towerTuned != 0)
+                        ? 1
+                        : 0;
+    a.departTuned = tuned(a.departFreq, ComService::Departure);
+    a.approachTuned = tuned(a.approachFreq, ComService::Approach);
     a.centerTuned = tuned(a.centerFreq);
     const int after[] = {a.clearTuned, a.groundTuned, a.towerTuned,
                          a.departTuned, a.approachTuned, a.centerTuned};

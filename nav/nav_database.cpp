@@ -30,6 +30,8 @@ void NavDatabase::Clear() {
     airways.clear();
     runwayControls.clear();
     runwayControlsRead = false;
+    comChannels.clear();
+    comChannelsRead = false;
 }
 
 namespace {
@@ -245,6 +247,12 @@ int LoadNavRunwayControls(const char* fileName) {
     theNavDatabase.runwayControlsRead = true;
     return LoadTable(fileName, kRunwayControlRowBytes, DecodeRunwayControlRow,
                      &theNavDatabase.runwayControls);
+}
+
+int LoadNavComChannels(const char* fileName) {
+    theNavDatabase.comChannelsRead = true;
+    return LoadTable(fileName, kComChannelRowBytes, DecodeComChannelRow,
+                     &theNavDatabase.comChannels);
 }
 
 int LoadNavWaypoints(const char* fileName) {

@@ -31,6 +31,10 @@ struct NavDatabase {
     // asks for them.
     std::vector<RunwayControlRecord> runwayControls;
     bool runwayControlsRead = false;
+    // Every published channel of the airports' services ("na.frq"), read when the ATC first
+    // asks for them.
+    std::vector<ComChannelRecord> comChannels;
+    bool comChannelsRead = false;
 
     [[nodiscard]] std::int32_t VorCount() const { return static_cast<std::int32_t>(vors.size()); }
     [[nodiscard]] std::int32_t AirportCount() const {
@@ -62,6 +66,8 @@ int LoadNavWaypoints(const char* fileName = "na.wpt");
 int LoadNavAirways(const char* fileName = "na.vct");
 // The runway ends' controllers and traffic sides, read once when the ATC chooses a runway.
 int LoadNavRunwayControls(const char* fileName = "na.rwc");
+// The airports' published COM channels, read once when the ATC first listens for them.
+int LoadNavComChannels(const char* fileName = "na.frq");
 
 // The station a receiver hears.
 struct TunedNavStation {

@@ -88,6 +88,14 @@ RunwayControlRecord DecodeRunwayControlRow(const std::uint8_t* p) {
     return r;
 }
 
+ComChannelRecord DecodeComChannelRow(const std::uint8_t* p) {
+    ComChannelRecord r;
+    r.airport = ReadTextField(p, kAirportIdentField);
+    r.service = static_cast<ComService>(p[5]);
+    r.frequency = ReadU16(p + 6);
+    return r;
+}
+
 NdbRecord DecodeNdbRow(const std::uint8_t* p) {
     NdbRecord r;
     r.ident = ReadTextField(p, kStationIdentField);
@@ -157,6 +165,16 @@ bool EncodeRunwayControlRow(const RunwayControlRecord& r, NavBytes* out) {
     return true;
 }
 
+bool EncodeComChannelRow(const ComChannelRecord& r, NavBytes* out) {
+    if (!Fits(r.airport, kAirportIdentField) ||
+        static_cast<int>(r.service) >= kComServiceCount)
+        return false;
+    PutText(out, r.airport, kAirportIdentField);
+    out->push_back(static_cast<std::uint8_t>(r.service));
+    PutU16(out, r.frequency);
+    return true;
+}
+
 bool EncodeNdbRow(const NdbRecord& r, NavBytes* out) {
     if (!Fits(r.ident, kStationIdentField)) return false;
     PutText(out, r.ident, kStationIdentField);
@@ -213,6 +231,10 @@ bool WriteWaypointTable(const std::vector<WaypointRecord>& rows, NavBytes* out) 
 }
 bool WriteRunwayControlTable(const std::vector<RunwayControlRecord>& rows, NavBytes* out) {
     return WriteTable(rows, EncodeRunwayControlRow, out);
+}
+
+bool WriteComChannelTable(const std::vector<ComChannelRecord>& rows, NavBytes* out) {
+    return WriteTable(rows, EncodeComChannelRow, out);
 }
 
 bool WriteAirwayTable(const std::vector<AirwayRecord>& airways, NavBytes* out) {

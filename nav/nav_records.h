@@ -21,6 +21,7 @@ inline constexpr int kIlsRowBytes = 56;
 inline constexpr int kWaypointRowBytes = 16;
 inline constexpr int kAirwayHeaderBytes = 10;
 inline constexpr int kRunwayControlRowBytes = 11;
+inline constexpr int kComChannelRowBytes = 8;
 // Row indexes are 16-bit: a larger table is refused.
 inline constexpr std::int32_t kMaxNavRows = 32767;
 
@@ -122,6 +123,17 @@ struct RunwayControlRecord {
     friend bool operator==(const RunwayControlRecord&, const RunwayControlRecord&) = default;
 };
 
+// "na.frq": every COM channel an airport publishes for one of its services, the first (the
+// directory header's) among them, so that a pilot is heard on any of them. Sorted by airport.
+enum class ComService : std::uint8_t { Atis, Clearance, Ground, Tower, Departure, Approach };
+inline constexpr int kComServiceCount = 6;
+struct ComChannelRecord {
+    std::string airport;  // up to 4 characters
+    ComService service = ComService::Atis;
+    std::uint16_t frequency = 0;  // BCD after an implied leading 1
+    friend bool operator==(const ComChannelRecord&, const ComChannelRecord&) = default;
+};
+
 // A text field: the characters up to its first NUL, or the whole field when it has none.
 [[nodiscard]] std::string ReadTextField(const std::uint8_t* field, int width);
 
@@ -132,6 +144,7 @@ struct RunwayControlRecord {
 [[nodiscard]] IlsRecord DecodeIlsRow(const std::uint8_t* row);
 [[nodiscard]] WaypointRecord DecodeWaypointRow(const std::uint8_t* row);
 [[nodiscard]] RunwayControlRecord DecodeRunwayControlRow(const std::uint8_t* row);
+[[nodiscard]] ComChannelRecord DecodeComChannelRow(const std::uint8_t* row);
 
 // Row encoders: append one row; false (nothing appended) when a text does not fit its field.
 bool EncodeVorRow(const VorRecord& r, NavBytes* out);
@@ -140,6 +153,8 @@ bool EncodeNdbRow(const NdbRecord& r, NavBytes* out);
 bool EncodeIlsRow(const IlsRecord& r, NavBytes* out);
 bool EncodeWaypointRow(const WaypointRecord& r, NavBytes* out);
 bool EncodeRunwayControlRow(const RunwayControlRecord& r, NavBytes* out);
+// False also for a service out of range.
+bool EncodeComChannelRow(const ComChannelRecord& r, NavBytes* out);
 
 // Whole members: the row count and the rows. False when a row does not encode or the table has
 // more rows than the loaders take.
@@ -149,6 +164,7 @@ bool WriteNdbTable(const std::vector<NdbRecord>& rows, NavBytes* out);
 bool WriteIlsTable(const std::vector<IlsRecord>& rows, NavBytes* out);
 bool WriteWaypointTable(const std::vector<WaypointRecord>& rows, NavBytes* out);
 bool WriteRunwayControlTable(const std::vector<RunwayControlRecord>& rows, NavBytes* out);
+bool WriteComChannelTable(const std::vector<ComChannelRecord>& rows, NavBytes* out);
 // "na.vct": the airway count, one 10-byte header per airway, then every airway's points.
 bool WriteAirwayTable(const std::vector<AirwayRecord>& airways, NavBytes* out);
 

@@ -155,6 +155,7 @@ int NavAidPage::RunSetup() {
 }
 
 void NavAidPage::TuneOnOk() {
+    if (CurrentRow() < 0) return;  // no station chosen: the radios stay as they are
     const bool first = page.tune1 != 0 && win::IsDlgButtonChecked(window, page.tune1) == win::BST_CHECKED;
     const bool second = page.tune2 != 0 && win::IsDlgButtonChecked(window, page.tune2) == win::BST_CHECKED;
     switch (page.kind) {
@@ -199,13 +200,19 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
             win::GetDlgItemText(window, page.typeAhead).substr(0, kNavaidDirectoryTypeAheadLength);
         const win::HWND list = win::GetDlgItem(window, page.list);
         const auto row = SelectTypedStation(list, typed);
-        if (row < 0) return 1;
+        if (row < 0) {
+            // Nothing of the list is what was typed: no station stays chosen.
+            win::SendMessage(list, win::LB_SETCURSEL, static_cast<win::WParam>(-1), 0);
+            directory->SetSelectedRow(page.kind, -1);
+            return 1;
+        }
         win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(row - 1, 0)), 0);
         directory->SetSelectedRow(page.kind, row);
         ShowInfo(row);
         return 1;
     }
     if (id == page.place) {
+        if (CurrentRow() < 0) return 1;
         if (page.tune1 != 0) {
             const int on = win::IsDlgButtonChecked(window, page.tune1) == win::BST_CHECKED ? 1 : 0;
             (page.kind == kSmsNdb ? theTuneAdfOption : theTuneNav1Option) = on;

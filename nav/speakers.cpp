@@ -24,6 +24,8 @@ AtisSpeech theAtisSpeech;
 namespace {
 
 constexpr int kAtisPhrases = 7000;
+// The automated station's own phrases after the broadcast's.
+constexpr int kObservationPhrase = 25, kVisibilityPhrase = 26, kSkyClearPhrase = 27;
 constexpr int kRunwayWord = 4543;
 constexpr int kAndWord = 4556;
 
@@ -192,6 +194,40 @@ void AtisSpeech::ComposeAtis() {
     speaking = 1;
 }
 
+void AtisSpeech::ComposeObservation() {
+    const int v = voiceOffset;
+    const int words = kControllerWords;
+    auto phrase = [&](int n) { AppendWord(static_cast<std::uint16_t>(kAtisPhrases + n + v)); };
+    phrase(kObservationPhrase);
+    QueueSpelled(timeText, words, v);
+    phrase(2);
+    phrase(6);
+    if (windSpeedText != "0") {
+        QueueSpelled(windDirectionText, words, v);
+        phrase(7);
+        QueueSpelled(windSpeedText, words, v);
+    } else {
+        phrase(AtisWordCode("calm"));
+    }
+    // The world's air is clear below its clouds: ten miles and more.
+    phrase(kVisibilityPhrase);
+    QueueSpelled("10", words, v);
+    if (Lower(skyWord) != "clear") {
+        phrase(3);
+        QueueNumber(static_cast<std::int16_t>(std::atoi(cloudBaseText.c_str())), words + v);
+        phrase(AtisWordCode(skyWord));
+    } else {
+        phrase(kSkyClearPhrase);
+    }
+    phrase(4);
+    QueueSpelled(temperatureText, words, v);
+    phrase(5);
+    QueueSpelled(dewPointText, words, v);
+    phrase(8);
+    QueueSpelled(altimeterText, words, v);
+    speaking = 1;
+}
+
 int AtisSpeech::Tick(win::HWND) {
     if (bufferOpen == 0 || buffer == nullptr) {
         if (OpenPhraseLibrary(kTowerWordFolder, kTowerWordLibrary) == 0) return 0;
@@ -202,9 +238,13 @@ int AtisSpeech::Tick(win::HWND) {
     prepared = 1;
     QueuePhrase(0, volume, 0);
     if (collected == 0) CollectData();
-    ComposeAtis();
-    // The broadcast has been heard: the pilot may now make his first call.
-    atcContact = 1;
+    if (automated != 0) {
+        ComposeObservation();
+    } else {
+        ComposeAtis();
+        // The broadcast has been heard: the pilot may now make his first call.
+        atcContact = 1;
+    }
     playing = 1;
     idleTicks = 0;
     return 1;
@@ -234,7 +274,7 @@ int FindNearbyAirport(double groundHalf, Match match) {
         SmsAirportHeader header;
         std::vector<SmsRunwayRecord> rows;
         if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) != 0 &&
-            match(header)) {
+            match(row.ident, header)) {
             nearest = static_cast<int>(i);
             nearestAway = away;
         }
@@ -254,20 +294,37 @@ bool Heard(std::uint16_t bcd, const std::string& frequencyText) {
 
 int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
     return KeepAirport(FindNearbyAirport(
-        kAtisGroundHalf, [&](const SmsAirportHeader& h) { return Heard(h.atis, frequencyText); }));
+        kAtisGroundHalf, [&](const std::string& ident, const SmsAirportHeader& h) {
+            return Heard(h.atis, frequencyText) ||
+                   (h.atis != 0 && AirportHeardOn(ident, ComService::Atis, frequencyText));
+        }));
 }
 
 int AtisSpeech::FindControlledAirport(const std::string& frequencyText) {
     // An airport with an ATIS is called after the broadcast has been heard.
-    return KeepAirport(FindNearbyAirport(kAtisGroundHalf, [&](const SmsAirportHeader& h) {
-        return h.atis == 0 && h.tower != 0 &&
-               (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText));
-    }));
+    return KeepAirport(FindNearbyAirport(
+        kAtisGroundHalf, [&](const std::string& ident, const SmsAirportHeader& h) {
+            return h.atis == 0 && h.tower != 0 &&
+                   (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText) ||
+                    AirportHeardOn(ident, ComService::Tower, frequencyText) ||
+                    AirportHeardOn(ident, ComService::Ground, frequencyText));
+        }));
+}
+
+bool AtisSpeech::HearsAutomatedStation(const std::string& com1, const std::string& com2) const {
+    return automated != 0 && FrequencySet(automatedFreq) &&
+           (com1 == automatedFreq || com2 == automatedFreq);
 }
 
 int AtisSpeech::KeepAirport(int row) {
     if (row < 0) return 0;
     atisAirport = theNavDatabase.airports[static_cast<std::size_t>(row)].ident;
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    automated =
+        theSmsDatabase.ReadAirportRecord(row, &entry, &header, &rows) != 0 && header.tower == 0 ? 1 : 0;
+    if (automated == 0) automatedFreq.clear();
     // A new airport's broadcast starts from its first collection.
     collected = 0;
     playing = 0;

@@ -43,13 +43,20 @@ public:
     // controller gives the weather the broadcast would have.
     int FindControlledAirport(const std::string& frequencyText);
     // Keeps the airport of navigation-table row `row` as the one heard, its broadcast from the
-    // start; 0 for no row (-1).
+    // start; 0 for no row (-1). An airport without a tower broadcasts its automated weather
+    // station's observation (`automated`).
     int KeepAirport(int row);
+    // Whether the radios hear the automated station kept (`automatedFreq` on COM1 or COM2 as
+    // `com1`, `com2` read).
+    [[nodiscard]] bool HearsAutomatedStation(const std::string& com1, const std::string& com2) const;
 
     void UpdateTimeAndLetter();
     void UpdateWeather();
     void CollectData();
     void ComposeAtis();
+    // The automated station's observation: time, wind, visibility, sky, temperature, dew point
+    // and altimeter.
+    void ComposeObservation();
     // The word clip code of a sky or wind word (195 for a word the table lacks).
     [[nodiscard]] static int AtisWordCode(std::string word);
 
@@ -60,6 +67,10 @@ public:
     std::int32_t prepared = 0;
     std::int32_t collected = 0;
     std::int32_t playing = 0;
+    // The airport kept has no tower: its broadcast is an automated station's, heard on
+    // `automatedFreq` without a session.
+    std::int32_t automated = 0;
+    std::string automatedFreq;
     std::string letterText;
     std::string timeText;
     std::string cloudBaseText;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/endian.h"
@@ -598,6 +599,11 @@ void TerrainManager::TrackAircraft() {
     std::int32_t pos[3];
     theTerrainServices.aircraftPosition(pos);
     const TilePosition at = TileOfPosition(pos[0], pos[2]);
+    // An aircraft placed more than a tile away (a new flight, a chosen airport) flew across no
+    // edge of the world: it is not leaving it.
+    if (centreColumn >= 0 &&
+        (std::abs(at.column - centreColumn) > 1 || std::abs(at.row - centreRow) > 1))
+        deadlineArmed = false;
     if (at.flags != positionFlags || at.column != centreColumn || at.row != centreRow) {
         theTerrainServices.waitCursor(1);
         PageWindow(at);

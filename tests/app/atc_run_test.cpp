@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "devices/wave.h"
+#include "atc_channels.h"
 #include "speech_match.h"
 #include "support/audio.h"
 #include "support/run_command.h"
@@ -140,6 +142,95 @@ TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     EXPECT_GT(Find(heard, Clip(install, tower + 4500 + firstDigit), cleared, &digit), 0.98);
     EXPECT_GT(digit, cleared);
     EXPECT_LT(digit - cleared, 11025u * 4) << "the runway follows the clearance";
+}
+
+// The ATIS heard whole over a running engine: the 172 at Oakland with its masters on, the
+// broadcast captured with the engine stopped and with it started and idling. Over the engine the
+// broadcast runs from its opening phrase to its last as long as without it, each found where the
+// words are clear, and hardly a sample of it reaches the card's limits (at most the instant the
+// broadcast starts, before the engine is heard lower).
+TEST_F(AtcRun, TheAtisIsHeardWholeOverARunningEngine) {
+    const std::string atis = apptest::Channels("KOAK").at("atis");
+    struct Broadcast {
+        double opening = 0, closing = 0;  // seconds into the capture
+        double clear = 1;                 // the poorer fit of the two phrases
+        int clipped = 0;                  // samples at the card's limits between them
+    };
+    const auto listen = [&](bool engine) {
+        fs::copy_file(install / "Flights" / "C172Fly.Flt", dir.Path("Flights/Startup.Flt"),
+                      fs::copy_options::overwrite_existing);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Panel", "master", 1);
+            flight.PutInt("Panel", "avionics", 1);
+            flight.PutInt("Panel", "audioMixCom1", 1);
+        }
+        const std::string name = engine ? "running" : "stopped";
+        const testsupport::CommandResult r =
+            Play(name, "frame-interval 20\nwait 500\nkey b press\n" +
+                           std::string(engine ? "key s press\n" : "") + "wait 6000\nradio COM1 " +
+                           atis + "\nwait 45000\naudio " + dir.Path(name + ".wav") + "\nquit\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        const std::vector<std::int16_t> samples =
+            testsupport::ReadWav16(dir.Read(name + ".wav")).samples;
+        const std::vector<double> heard = testsupport::Channel(samples, 0);
+        Broadcast b;
+        double best = 0;
+        for (int voice : {0, 100, 200, 300}) {
+            std::size_t open = 0, close = 0;
+            const double fit = Find(heard, Clip(install, 7001 + voice), 0, &open);
+            if (fit <= best) continue;
+            best = fit;
+            b.clear = std::min(fit, Find(heard, Clip(install, 7016 + voice), open, &close));
+            b.opening = static_cast<double>(open) / 11025;
+            b.closing = static_cast<double>(close) / 11025;
+        }
+        for (std::size_t i = 2 * static_cast<std::size_t>(b.opening * 11025);
+             i < std::min(samples.size(), 2 * static_cast<std::size_t>(b.closing * 11025)); ++i)
+            b.clipped += samples[i] >= 32767 || samples[i] <= -32768 ? 1 : 0;
+        return b;
+    };
+    const Broadcast stopped = listen(false), running = listen(true);
+    ASSERT_GT(stopped.clear, 0.98);
+    ASSERT_GT(stopped.closing - stopped.opening, 10.0);
+    EXPECT_GT(running.clear, 0.98);
+    EXPECT_NEAR(running.closing - running.opening, stopped.closing - stopped.opening, 0.05);
+    EXPECT_LT(running.clipped, 50);
+}
+
+// A field without a tower whose automated weather station the public data lists: dialling the
+// station (where the aircraft stands on the field's runway) gives its observation, opening with
+// the station's name and going on to the visibility and the altimeter, and no controller answers.
+TEST_F(AtcRun, AnUntoweredFieldsAutomatedStationGivesItsObservation) {
+    for (const auto& [icao, runway, station] :
+         {std::tuple{"KPWT", "1 ", "121.20"}, {"KBBW", "14 ", "120.00"}, {"KBAM", "3 ", "119.45"}}) {
+        const testsupport::CommandResult r = Play(
+            "awos", "frame-interval 100\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
+                        std::string(icao) +
+                        ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" +
+                        runway +
+                        "\"\nset 1958 \"On the runway\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\nwait "
+                        "300\nkey Z press\nkey X press\nradio COM1 " +
+                        station + "\nwait 30000\naudio " + dir.Path("awos.wav") + "\nsave " +
+                        dir.Path("awos.flt") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(Atc("awos.flt", "atcOn"), "0") << icao;
+        const std::vector<double> heard = Heard("awos.wav");
+        double best = 0;
+        std::size_t opening = 0, visibility = 0, altimeter = 0;
+        for (int voice : {0, 100, 200, 300}) {
+            std::size_t at = 0;
+            const double fit = Find(heard, Clip(install, 7025 + voice), 0, &at);
+            if (fit <= best) continue;
+            best = fit;
+            opening = at;
+            EXPECT_GT(Find(heard, Clip(install, 7026 + voice), opening, &visibility), 0.98) << icao;
+            EXPECT_GT(Find(heard, Clip(install, 7008 + voice), visibility, &altimeter), 0.98) << icao;
+        }
+        EXPECT_GT(best, 0.98) << icao << ": the observation is not heard\n" << r.out;
+        EXPECT_LT(opening, visibility) << icao;
+        EXPECT_LT(visibility, altimeter) << icao;
+    }
 }
 
 }  // namespace

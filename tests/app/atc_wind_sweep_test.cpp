@@ -501,4 +501,52 @@ TEST_F(AtcWindSweep, TheAtisIsHeardFromTheFarthestRunwayEnds) {
     }
 }
 
+// Every channel a field publishes for a service is heard, not only its first: on the runway,
+// masters on, the ATIS dialled on any of its channels starts the session, and then the tower or
+// ground on any of theirs is tuned. Channels as the public data lists them (a 25 kHz channel on
+// its lower 50 kHz neighbour: Dallas's 135.925 dialled 135.90); Toronto's flight service station,
+// listed among its broadcasts, is no ATIS.
+TEST_F(AtcWindSweep, EveryPublishedChannelOfAServiceIsHeard) {
+    const struct {
+        const char* icao;
+        const char* runway;
+        const char* atis;     // dialled first
+        const char* kind;     // then this service ("" none)
+        const char* channel;  // on this channel
+        bool heard;
+    } rows[] = {
+        {"KMCI", "19L", "126.60", "towerTuned", "128.20", true},
+        {"KMCI", "19L", "126.60", "groundTuned", "121.80", true},
+        {"KDFW", "17C", "135.90", "", "", true},
+        {"KDFW", "17C", "123.75", "towerTuned", "134.90", true},
+        {"KDFW", "17C", "123.75", "groundTuned", "121.85", true},
+        {"KDEN", "26 ", "134.00", "", "", true},
+        {"KDEN", "26 ", "125.60", "towerTuned", "133.30", true},
+        {"KDEN", "26 ", "125.60", "groundTuned", "127.50", true},
+        {"CYYZ", "24R", "120.80", "", "", true},
+        {"CYYZ", "24R", "126.70", "", "", false},
+        {"MMMX", "5R", "127.65", "groundTuned", "121.85", true},
+        {"TJSJ", "8 ", "125.80", "groundTuned", "121.90", true},
+        {"MKJP", "12 ", "127.70", "groundTuned", "121.70", true},
+    };
+    for (const auto& row : rows) {
+        std::string script = "frame-interval 100\nwait 300\n" +
+                             WizardStart(row.icao, row.runway, "On the runway", false) +
+                             "key Z press\nkey X press\nradio COM1 121.50\nradio COM1 " + row.atis +
+                             "\nwait 300\n";
+        if (*row.kind != 0) script += "radio COM1 " + std::string(row.channel) + "\nwait 300\n";
+        dir.Write("channels.txt", script + "save " + dir.Path("channels.flt") + "\nquit\n");
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " " +
+            dir.Path("channels.txt") + " 2>&1");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("channels.flt").c_str());
+        const std::string where = std::string(row.icao) + " " + row.atis + " " + row.channel;
+        EXPECT_EQ(saved.GetInt("ATCComm", "atcOn", 0), row.heard ? 1 : 0) << where;
+        if (*row.kind != 0) {
+            EXPECT_EQ(saved.GetInt("ATCComm", row.kind, 0), 1) << where;
+        }
+    }
+}
+
 }  // namespace

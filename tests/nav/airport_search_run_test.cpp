@@ -316,7 +316,16 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"monterrey", {"MMMY"}},
         {"monterrey mexico", {"MMMY"}},
         {"london", {"KLOZ"}},
-        {"kingston", {"20N", "8OR2"}},
+        // Capitals abroad by their airline airports: Kingston, Jamaica's (no Kingston is among
+        // the listed cities of the states; New York's is typed with its state).
+        {"kingston", {"MKJP"}},
+        {"kingston ny", {"20N"}},
+        {"san juan", {"TJSJ"}},
+        {"nassau", {"MYNN"}},
+        {"toronto", {"CYYZ"}},
+        {"toronto on", {"CYYZ"}},
+        {"cambridge", {"KBOS"}},
+        {"cambridge md", {"KCGE"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
@@ -350,16 +359,19 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
 }
 
 // The navaid directory's ILS list typed into: an airport's code (in any case) selects one of its
-// localizers, a localizer's ident that one.
+// localizers, a localizer's ident that one; a text that names none leaves no row selected, and OK
+// then tunes nothing (NAV1 stays as the flight had it).
 TEST_F(AirportSearch, TheIlsListFindsALocalizerByItsAirportsCode) {
     const struct {
         const char* typed;
-        const char* shown;  // held by the row then selected
-    } typed[] = {{"KOAK", " KOAK "}, {"ksfo", " KSFO "}, {"KJFK", " KJFK "}, {"I-INB", "I-INB "}};
-    std::string script = "frame-interval 100\nwait 300\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n";
+        const char* shown;  // held by the row then selected; null: none selected
+    } typed[] = {{"KOAK", " KOAK "}, {"ksfo", " KSFO "}, {"KJFK", " KJFK "}, {"I-INB", "I-INB "},
+                 {"QQQQ", nullptr},  {"KOAK", " KOAK "}, {"I-ZZZ9", nullptr}};
+    std::string script =
+        "frame-interval 100\nwait 300\nreport nav1\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n";
     for (const auto& t : typed)
         script += "dialog NAVAIDSILSFAKE\nset 1483 \"" + std::string(t.typed) + "\"\nread 1485 selected\n";
-    script += "dialog NAVAIDSTABSHEET\nclick 2\nwait 300\nquit\n";
+    script += "click 1587\ndialog NAVAIDSTABSHEET\nclick 1\nwait 300\nreport nav1\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
     std::size_t at = 0;
@@ -367,6 +379,11 @@ TEST_F(AirportSearch, TheIlsListFindsALocalizerByItsAirportsCode) {
         const std::size_t read = r.out.find("selected=", at);
         ASSERT_NE(read, std::string::npos) << t.typed;
         const int selected = std::atoi(r.out.c_str() + read + 9);
+        if (t.shown == nullptr) {
+            EXPECT_EQ(selected, -1) << t.typed;
+            at = read + 9;
+            continue;
+        }
         const std::string row = "read 1485 row " + std::to_string(selected) + ": \"";
         const std::size_t shown = r.out.find(row, read);
         ASSERT_NE(shown, std::string::npos) << t.typed << " selected " << selected;
@@ -375,6 +392,10 @@ TEST_F(AirportSearch, TheIlsListFindsALocalizerByItsAirportsCode) {
             << t.typed << ": " << r.out.substr(shown, end - shown);
         at = end;
     }
+    const std::size_t before = r.out.find("report nav1="), after = r.out.rfind("report nav1=");
+    ASSERT_NE(before, after) << r.out.substr(0, 2000);
+    EXPECT_EQ(r.out.substr(before, r.out.find('\n', before) - before),
+              r.out.substr(after, r.out.find('\n', after) - after));
 }
 
 // The list row each `read 1045` of a run's output shows selected, in order: its text, or "" when

@@ -96,6 +96,10 @@ TEST_F(NavDatabaseTest, EveryRowReadsBackThroughTheLoaders) {
     Load("na.wpt", b);
     ASSERT_TRUE(nav::WriteAirwayTable(airways, &b));
     Load("na.vct", b);
+    const std::vector<nav::ComChannelRecord> channels = {
+        {"KDEN", nav::ComService::Atis, 0x3400}, {"KDEN", nav::ComService::Approach, 0x1930}};
+    ASSERT_TRUE(nav::WriteComChannelTable(channels, &b));
+    Load("na.frq", b);
 
     EXPECT_EQ(nav::LoadNavVors(), 1);
     EXPECT_EQ(nav::LoadNavNdbs(), 1);
@@ -103,6 +107,8 @@ TEST_F(NavDatabaseTest, EveryRowReadsBackThroughTheLoaders) {
     EXPECT_EQ(nav::LoadNavAirports(), 1);
     EXPECT_EQ(nav::LoadNavWaypoints(), 1);
     EXPECT_EQ(nav::LoadNavAirways(), 1);
+    EXPECT_EQ(nav::LoadNavComChannels(), 1);
+    EXPECT_EQ(nav::theNavDatabase.comChannels, channels);
     EXPECT_EQ(nav::theNavDatabase.vors, vors);
     EXPECT_EQ(nav::theNavDatabase.airports, airports);
     EXPECT_EQ(nav::theNavDatabase.airports[1].elevation, -210);
@@ -115,6 +121,7 @@ TEST_F(NavDatabaseTest, EveryRowReadsBackThroughTheLoaders) {
     // Texts longer than their fields, and tables over the 16-bit row index, are refused.
     EXPECT_FALSE(nav::WriteVorTable({Vor("ABCD", 11000, 0, 0)}, &b));
     EXPECT_FALSE(nav::WriteAirportTable({{"KSQLX", 0, 0, 0, 0}}, &b));
+    EXPECT_FALSE(nav::WriteComChannelTable({{"KDEN", static_cast<nav::ComService>(6), 0x1830}}, &b));
     EXPECT_FALSE(nav::WriteWaypointTable(std::vector<nav::WaypointRecord>(32768, {"A", 0, 0}), &b));
 }
 

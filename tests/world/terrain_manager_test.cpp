@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "core/endian.h"
 #include "core/ini_file.h"
@@ -162,6 +163,15 @@ TEST_F(TileWindow, ReachingATileWithoutTerrainWarnsOnceAfterFiveSeconds) {
     for (int i = 0; i < 100; ++i) {
         theSteering.time += 55;
         m.TrackAircraft();
+    }
+    EXPECT_EQ(theSteering.posted, 1);
+    // Placed on a stub from afar (an airport chosen beyond the terrain), or back: no warning.
+    for (const auto& [column, row] : {std::pair{5, 5}, {8, 5}, {5, 5}, {5, 8}}) {
+        PlaceInTile(column, row, 0.5, 0.5);
+        for (int i = 0; i < 200; ++i) {
+            theSteering.time += 55;
+            m.TrackAircraft();
+        }
     }
     EXPECT_EQ(theSteering.posted, 1);
     // Beyond the world's edge there is no tile at all.

@@ -145,8 +145,13 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
                          (area != sources.airspaceArea.end() &&
                           AreaNames(area->second, cityWords, city.state));
         // An airline airport named first for another city is this one's only by its way.
+        // Beyond the borders, where no airspace areas are listed, a city's own international
+        // airport counts as its airline airport ("Toronto Lester B Pearson Intl" before
+        // "Toronto City Centre").
+        const bool airlineAbroad = city.abroad && own && Holds(name, {"intl"});
         const double worth =
-            listed == sources.airspaceClass.end() || NamedFirstForAnother(name, cityWords, cities)
+            airlineAbroad ? 7.0
+            : listed == sources.airspaceClass.end() || NamedFirstForAnother(name, cityWords, cities)
                 ? 1.0
             : listed->second == 'B' ? 10.0
                                     : 7.0;

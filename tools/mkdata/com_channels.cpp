@@ -21,14 +21,25 @@ bool Taken(const std::vector<int>& taken, int f) {
     return std::find(taken.begin(), taken.end(), f) != taken.end();
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
 // An airport's broadcasts listed under "atis": its ATIS first, then an automatic weather
 // station (ASOS, AWOS), whose channel a pilot dials only where the field has no ATIS.
 int BroadcastRank(const SourceFrequency& r) {
     if (r.kind != "atis") return 0;
-    std::string name = r.name;
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string name = Upper(r.name);
     if (name.find("ATIS") != std::string::npos) return 0;
     return name.find("ASOS") != std::string::npos || name.find("AWOS") != std::string::npos ? 1 : 2;
+}
+
+// A flight service station listed among the broadcasts ("TORONTO FSS"): a station a pilot talks
+// to, no broadcast of the field's; its channel is in use but it is no service of ours.
+bool FlightService(const SourceFrequency& r) {
+    return r.kind == "atis" && (" " + Upper(r.name) + " ").find(" FSS ") != std::string::npos;
 }
 
 }  // namespace
@@ -67,7 +78,7 @@ AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows)
                              return BroadcastRank(*a) < BroadcastRank(*b);
                          });
         for (const SourceFrequency* r : ranked) {
-            if (kinds.count(r->kind) != 0) continue;
+            if (kinds.count(r->kind) != 0 || FlightService(*r)) continue;
             const int f = DialableComFrequency(r->frequency, taken);
             kinds[r->kind] = f;
             if (f != 0) taken.push_back(f);
@@ -79,11 +90,16 @@ AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows)
     return out;
 }
 
-AirportControlChannels DialableControlChannels(const std::vector<SourceFrequency>& rows) {
+AirportControlChannels DialableServiceChannels(const std::vector<SourceFrequency>& rows) {
     const AirportComChannels first = DialableComChannels(rows);
+    // Each airport's service rows: the towers and grounds first, then the others, each in the
+    // data's order.
     std::map<std::string, std::vector<const SourceFrequency*>> byAirport;
-    for (const SourceFrequency& r : rows)
-        if (r.kind == "tower" || r.kind == "ground") byAirport[r.icao].push_back(&r);
+    for (const bool control : {true, false})
+        for (const SourceFrequency& r : rows)
+            if (r.kind != "unicom" && !FlightService(r) &&
+                (r.kind == "tower" || r.kind == "ground") == control)
+                byAirport[r.icao].push_back(&r);
     AirportControlChannels out;
     for (const auto& [icao, list] : byAirport) {
         // The channels already written for the airport stay apart from the others.
@@ -92,8 +108,15 @@ AirportControlChannels DialableControlChannels(const std::vector<SourceFrequency
         if (firsts != first.end())
             for (const auto& [kind, f] : firsts->second)
                 taken.push_back(f);
+        // Of the broadcasts, those of the first's sort: the ATIS's other channels, or where the
+        // field has none its automatic stations'.
+        int broadcast = -1;
+        for (const SourceFrequency* r : list)
+            if (r->kind == "atis" && (broadcast < 0 || BroadcastRank(*r) < broadcast))
+                broadcast = BroadcastRank(*r);
         std::map<std::string, bool> seen;
         for (const SourceFrequency* r : list) {
+            if (r->kind == "atis" && BroadcastRank(*r) != broadcast) continue;
             int f = 0;
             if (!seen[r->kind]) {
                 seen[r->kind] = true;
@@ -108,6 +131,16 @@ AirportControlChannels DialableControlChannels(const std::vector<SourceFrequency
             if (f != 0) out[icao].push_back(NamedComChannel{r->kind, r->name, f});
         }
     }
+    return out;
+}
+
+AirportControlChannels DialableControlChannels(const std::vector<SourceFrequency>& rows) {
+    AirportControlChannels out = DialableServiceChannels(rows);
+    for (auto& [icao, list] : out)
+        std::erase_if(list, [](const NamedComChannel& c) {
+            return c.kind != "tower" && c.kind != "ground";
+        });
+    std::erase_if(out, [](const auto& airport) { return airport.second.empty(); });
     return out;
 }
 

@@ -16,7 +16,8 @@ namespace mkdata {
 
 // By airport ident, by kind ("atis", "clearance", "ground", "tower", "departure", "approach",
 // "unicom"): the first channel the data lists for that kind, dialable (MHz x 100); of the
-// broadcasts, the ATIS before an automatic weather station listed first.
+// broadcasts, the ATIS before an automatic weather station listed first, and never a flight
+// service station listed among them.
 using AirportComChannels = std::map<std::string, std::map<std::string, int>>;
 [[nodiscard]] AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows);
 
@@ -29,6 +30,13 @@ struct NamedComChannel {
 };
 using AirportControlChannels = std::map<std::string, std::vector<NamedComChannel>>;
 [[nodiscard]] AirportControlChannels DialableControlChannels(
+    const std::vector<SourceFrequency>& rows);
+
+// By airport ident, every channel of its services (all kinds but "unicom"), the towers and
+// grounds first as DialableControlChannels places them, then the others in the data's order:
+// of the broadcasts, the channels of the ATIS, or where the field has none those of its
+// automatic weather stations; a flight service station listed among them is none.
+[[nodiscard]] AirportControlChannels DialableServiceChannels(
     const std::vector<SourceFrequency>& rows);
 
 // One channel (MHz x 100 as the data gives it) on the radio's grid, avoiding `taken` when its

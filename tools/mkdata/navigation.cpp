@@ -1,5 +1,5 @@
 // The navigation database and the station directory, from the public data: "na.vor", "na.ndb",
-// "na.ils", "na.apt", "na.wpt", "na.vct" and "na.rwc" in "Data\Data.Vol", and "Data\Sms\flp.sms".
+// "na.ils", "na.apt", "na.wpt", "na.vct", "na.rwc" and "na.frq" in "Data\Data.Vol", and "Data\Sms\flp.sms".
 // Every VOR, NDB, ILS or localizer and airport of the data is written; the waypoints are the fixes
 // on victor airways, then the fixes nearest to airports with an ILS, up to the tables' 32,767 rows;
 // the victor airways are chained into polylines through their fixes and VORs. Positions are the
@@ -597,6 +597,7 @@ struct Tables {
     std::vector<nav::WaypointRecord> waypoints;
     std::vector<nav::AirwayRecord> airways;
     std::vector<nav::RunwayControlRecord> runwayControls;
+    std::vector<nav::ComChannelRecord> comChannels;
     nav::SmsBytes directory;
 };
 
@@ -690,6 +691,25 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         if (it != facts.end()) it->second.firstFrequency = std::move(kinds);
     }
     const AirportControlChannels controls = DialableControlChannels(s.frequencies);
+    // Every channel of the airports' services, so that a pilot is heard on any.
+    for (const auto& [icao, channels] : DialableServiceChannels(s.frequencies)) {
+        if (facts.count(icao) == 0) continue;
+        for (const NamedComChannel& c : channels) {
+            static const std::map<std::string, nav::ComService> kServices = {
+                {"atis", nav::ComService::Atis},       {"clearance", nav::ComService::Clearance},
+                {"ground", nav::ComService::Ground},   {"tower", nav::ComService::Tower},
+                {"departure", nav::ComService::Departure}, {"approach", nav::ComService::Approach}};
+            const auto service = kServices.find(c.kind);
+            if (service == kServices.end()) continue;
+            const nav::ComChannelRecord row{icao, service->second, nav::FrequencyToBcd(c.frequency)};
+            if (std::find(t->comChannels.begin(), t->comChannels.end(), row) == t->comChannels.end())
+                t->comChannels.push_back(row);
+        }
+    }
+    std::stable_sort(t->comChannels.begin(), t->comChannels.end(),
+                     [](const nav::ComChannelRecord& a, const nav::ComChannelRecord& b) {
+                         return a.airport < b.airport;
+                     });
     std::vector<ListedStation> airportList, vorList, ndbList, ilsList, waypointList;
 
     // VORs: "Canadian" subtypes for stations in Canada. The data gives no country, so a
@@ -882,9 +902,9 @@ int MakeNavigation(Installation& installation, std::string* error) {
         bool written;
         nav::NavBytes bytes;
     };
-    Member members[7] = {{"na.vor", false, {}}, {"na.ndb", false, {}}, {"na.ils", false, {}},
+    Member members[8] = {{"na.vor", false, {}}, {"na.ndb", false, {}}, {"na.ils", false, {}},
                          {"na.apt", false, {}}, {"na.wpt", false, {}}, {"na.vct", false, {}},
-                         {"na.rwc", false, {}}};
+                         {"na.rwc", false, {}}, {"na.frq", false, {}}};
     members[0].written = nav::WriteVorTable(t.vors, &members[0].bytes);
     members[1].written = nav::WriteNdbTable(t.ndbs, &members[1].bytes);
     members[2].written = nav::WriteIlsTable(t.ils, &members[2].bytes);
@@ -892,6 +912,7 @@ int MakeNavigation(Installation& installation, std::string* error) {
     members[4].written = nav::WriteWaypointTable(t.waypoints, &members[4].bytes);
     members[5].written = nav::WriteAirwayTable(t.airways, &members[5].bytes);
     members[6].written = nav::WriteRunwayControlTable(t.runwayControls, &members[6].bytes);
+    members[7].written = nav::WriteComChannelTable(t.comChannels, &members[7].bytes);
     for (Member& m : members) {
         if (!m.written) {
             *error = std::string("cannot write ") + m.name;
