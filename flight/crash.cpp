@@ -172,6 +172,13 @@ void CheckCrash() {
             return;
         }
     }
+    // A wreck that came to rest and is lifted or settled by the ground under it lies where it
+    // is: a crash is judged once, and what is left of the aircraft neither bounces nor crashes
+    // again.
+    if (theCrashed != 0 && s.fmOGV != 3) {
+        s.fmOGV = s.fmOTG;
+        return;
+    }
     if (s.fmOGV == 0 && (s.fmVVel != 0 || groundRise > 0) && s.fmHVel != 0) {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
         const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);

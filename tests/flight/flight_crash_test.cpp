@@ -138,6 +138,18 @@ TEST(FlightCrash, CrashSlidesToRestOnceSlowAndPlaysItsSoundOnce) {
     EXPECT_EQ(s.fmDeltaX, 0);
     EXPECT_EQ(s.fmIAS, 0);
     EXPECT_EQ(FlightHarness::calls.crashSounds, 1);
+    // The wreck at rest, lifted off the ground by it and set down again nose low, hard or soft,
+    // is not crashed (nor reported) again.
+    flight::theCrashLimits.showWhyCrash = 1;
+    for (const std::int32_t vvel : {-3000000, -50000, -25167}) {
+        s.fmOTG = 0;
+        flight::CheckCrash();
+        Touch(vvel, 10425, 0);
+        EXPECT_EQ(s.fmOGV, 1) << vvel;
+    }
+    EXPECT_EQ(FlightHarness::calls.stopEngineSounds, 1);
+    EXPECT_EQ(FlightHarness::calls.crashReports, 0);
+    flight::theCrashLimits.showWhyCrash = 0;
 }
 
 TEST(FlightCrash, AirborneStatesFollowTheContactTable) {
