@@ -10,6 +10,7 @@
 #include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
 #include "flight/ground_track.h"
 
 namespace flight {
@@ -67,6 +68,16 @@ constexpr double kSteepestRunwayGrade = 0.02;
 // 23.473(d)), as 16.16 m/s. Beyond it the gear folds, the nose gear first, and the propeller
 // strikes.
 constexpr std::int64_t kGearLimitClosure = static_cast<std::int64_t>(10 * 0.3048 * 65536);
+// The fastest a wheeled touchdown is flown at: a landing crosses the threshold at 1.3 times the
+// stall speed and touches down slower; 1.4 times the stall speed with the flaps up is faster
+// than any landing's touchdown. At that speed the aircraft still flies, and the ground it meets
+// away from a runway (furrows, ditches, fences, the rise of a hillside) takes the gear and the
+// propeller, whatever the sink.
+constexpr double kFlyingSpeedOverStall = 1.4;
+// The steepest a field is landed on or taken off from (3 %). Away from a runway, on ground that
+// rises more steeply, the closure the gear takes falls with the speed, from all of it at the
+// stall speed to nothing at flying speed: a hillside is met at a landing's pace or not at all.
+constexpr double kSteepestFieldGrade = 0.03;
 
 // The speed over the ground in the last step (m/s); the aircraft's own forward speed where the
 // step did not measure the ground.
@@ -90,6 +101,9 @@ bool GearRetracted() {
 // rise under the track, smoothed over the gear's run, less the aircraft's own climb). At more
 // than a taxi's pace a contact is a crash
 // - with the wheels up: the aircraft lands on its belly and propellers;
+// - off a runway, at flying speed: a soft field is landed on at touchdown speed, not at cruise;
+//   and on ground rising more steeply than a field, faster than the stall speed, when the
+//   closure is more than the gear takes at that speed;
 // - on ground rising more steeply than a runway, when the closure is more than the gear takes,
 //   whatever the slope;
 // - on a hillside steeper than one in ten, when the aircraft comes down onto it from the air
@@ -119,6 +133,18 @@ RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLim
         g.why = "Rising ground";
     else if (atSpeed && slope > kSteepestFieldSlope && s.fmOGV != 1 && closure > soft)
         g.why = "Rising ground";
+    if (g.why != nullptr || !atSpeed) return g;
+    // Off a runway: the airspeed over the flaps-up stall speed (asked of the world only when it
+    // decides).
+    const double v = AirspeedOverCleanStallSpeed();
+    if (v <= 1.0 || (v <= kFlyingSpeedOverStall && slope <= kSteepestFieldGrade) ||
+        theFlightWorldServices.groundIsRunway() != 0)
+        return g;
+    const double share = (kFlyingSpeedOverStall - v) / (kFlyingSpeedOverStall - 1.0);
+    if (v > kFlyingSpeedOverStall)
+        g.why = "Off the runway at flying speed";
+    else if (static_cast<double>(closure) > share * static_cast<double>(kGearLimitClosure))
+        g.why = "Rising ground off the runway";
     return g;
 }
 
