@@ -22,6 +22,10 @@ std::uint32_t theCrashed = 0;
 namespace {
 // The crash sound starts once per crash, not on every step of the slide.
 bool theCrashSoundStarted = false;
+// Flight steps since the wheels last touched. A hop over a field's bumps lasts a few; a flight
+// that comes down onto the ground has been in the air for seconds.
+std::int32_t theStepsAirborne = 0;
+constexpr std::int32_t kStepsOfAFlight = 36;  // 2 s
 }  // namespace
 
 void DefaultShowCrashReport(const char*, const char*) {}
@@ -101,9 +105,10 @@ bool GearRetracted() {
 // rise under the track, smoothed over the gear's run, less the aircraft's own climb). At more
 // than a taxi's pace a contact is a crash
 // - with the wheels up: the aircraft lands on its belly and propellers;
-// - off a runway, at flying speed: a soft field is landed on at touchdown speed, not at cruise;
-//   and on ground rising more steeply than a field, faster than the stall speed, when the
-//   closure is more than the gear takes at that speed;
+// - off a runway, met from the air at flying speed: a soft field is landed on at touchdown
+//   speed, not at cruise (rolling on over level ground from a runway's end, hopping over its
+//   bumps, is an overrun, not a touchdown); and on ground rising more steeply than a field, faster than the stall speed,
+//   when the closure is more than the gear takes at that speed;
 // - on ground rising more steeply than a runway, when the closure is more than the gear takes,
 //   whatever the slope;
 // - on a hillside steeper than one in ten, when the aircraft comes down onto it from the air
@@ -141,9 +146,10 @@ RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLim
         theFlightWorldServices.groundIsRunway() != 0)
         return g;
     const double share = (kFlyingSpeedOverStall - v) / (kFlyingSpeedOverStall - 1.0);
-    if (v > kFlyingSpeedOverStall)
+    if (v > kFlyingSpeedOverStall && s.fmOGV != 1 && theStepsAirborne >= kStepsOfAFlight)
         g.why = "Off the runway at flying speed";
-    else if (static_cast<double>(closure) > share * static_cast<double>(kGearLimitClosure))
+    else if (slope > kSteepestFieldGrade &&
+             static_cast<double>(closure) > share * static_cast<double>(kGearLimitClosure))
         g.why = "Rising ground off the runway";
     return g;
 }
@@ -161,6 +167,16 @@ std::int64_t GroundRiseSpeed() {
     return RiseSpeedOf(GroundSlopeAlongTrack());
 }
 
+namespace {
+// Every contact with the ground ends the count of steps in the air, however it is judged.
+struct ContactEnd {
+    ContactEnd() = default;
+    ContactEnd(const ContactEnd&) = delete;
+    ContactEnd& operator=(const ContactEnd&) = delete;
+    ~ContactEnd() { theStepsAirborne = 0; }
+};
+}  // namespace
+
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
@@ -170,8 +186,10 @@ void CheckCrash() {
     if (s.fmOTG == 0) {
         if (s.fmOGV == 1) s.fmOGV = 0;
         if (s.fmOGV == 3) s.fmOGV = 2;
+        if (theStepsAirborne < kStepsOfAFlight) ++theStepsAirborne;
         return;
     }
+    const ContactEnd landed{};
     // Wheels on water, touching down on it or rolling off a runway's end into it: a crash,
     // whatever the sink and the attitude.
     if (theCrashDetectEnabled && theGroundIsWater && theCrashed == 0 && s.fmOGV != 3) {
@@ -286,6 +304,7 @@ void ResetFlightModel() {
     theAutopilotWork = AutopilotWork{};
     theCrashed = 0;
     theCrashSoundStarted = false;
+    theStepsAirborne = 0;
     theLowSpeedThrustCut = 0;
     ForgetGroundAlongTrack();
 }
@@ -299,6 +318,7 @@ void ForgetFlownFlight() {
     theEngines = EngineState{};
     theAutopilotWork = AutopilotWork{};
     theCrashSoundStarted = false;
+    theStepsAirborne = 0;
     ForgetGroundAlongTrack();
     // The generator's own first seed, as at the start.
     core::srand(1);

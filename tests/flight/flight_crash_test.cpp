@@ -300,12 +300,14 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"rolling up one in twenty-five off a runway at 55 kt", 1, 0.0, 0.04, 55, Rolls, 0, false,
          true},
         {"a touchdown in a flat field at cruise", 0, 0.5, 0.0, 110, Crash, 0, false, true},
-        {"rolling over a flat field at cruise", 1, 0.0, 0.0, 105, Crash, 0, false, true},
+        {"rolling on from a runway's end over a flat field at cruise", 1, 0.0, 0.0, 105, Rolls, 0,
+         false, true},
         {"a Bonanza's touchdown in a field at cruise", 0, 0.3, 0.0, 150, Crash, 1, false, true},
         {"a Baron into one in thirty off a runway", 0, 0.0, 0.033, 160, Crash, 2, false,
          true},
         {"a King Air's touchdown in a field at cruise", 0, 0.5, 0.0, 200, Crash, 3, false, true},
-        {"a jet rolling over a field at cruise", 1, 0.0, 0.02, 250, Crash, 4, false, true},
+        {"a jet rolling up one in thirty off a runway", 1, 0.0, 0.035, 150, Crash, 4, false,
+         true},
         {"a soft-field landing at touchdown speed", 0, 0.5, 0.0, 50, Soft, 0, false, true},
         {"a field landing onto one in twenty-five at touchdown speed", 0, 0.3, 0.04, 50, Soft, 0,
          false, true},
@@ -324,6 +326,11 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         flight::FlightModelState& s = theFlightModelState;
         s.fmGear = c.gearUp ? 0 : 1;
         if (c.state == 0) {
+            // Down from a flight: some seconds in the air before the contact.
+            for (int i = 0; i < 60; ++i) {
+                s.fmOTG = 0;
+                flight::CheckCrash();
+            }
             Touch(-static_cast<std::int32_t>(c.sink * 65536), 0, 0);
         } else {
             s.fmOTG = 1;
