@@ -107,8 +107,8 @@ bool GearRetracted() {
 // - with the wheels up: the aircraft lands on its belly and propellers;
 // - off a runway, met from the air at flying speed: a soft field is landed on at touchdown
 //   speed, not at cruise (rolling on over level ground from a runway's end, hopping over its
-//   bumps, is an overrun, not a touchdown); and on ground rising more steeply than a field, faster than the stall speed,
-//   when the closure is more than the gear takes at that speed;
+//   bumps, is an overrun, not a touchdown); and on ground rising more steeply than a field,
+//   faster than the stall speed, when the closure is more than the gear takes at that speed;
 // - on ground rising more steeply than a runway, when the closure is more than the gear takes,
 //   whatever the slope;
 // - on a hillside steeper than one in ten, when the aircraft comes down onto it from the air
