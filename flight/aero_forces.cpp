@@ -106,6 +106,15 @@ double GreatestLiftOverWeight() {
     return q * (s.fmFlapLift + most * a.wingArea * kPoundsToKgf) / s.fmWeight;
 }
 
+double AirspeedOverCleanStallSpeed() {
+    const FlightModelState& s = theFlightModelState;
+    if (s.fmWeight <= 0) return 0.0;
+    const int type = FlightModelBaseType();
+    const double lift = theAirData.dynamicPressure * PeakLiftRow(type).cl *
+                        kTypeAero[type].wingArea * kPoundsToKgf;
+    return lift > 0.0 ? std::sqrt(lift / s.fmWeight) : 0.0;
+}
+
 void UpdateAtmosphere() {
     FlightModelState& s = theFlightModelState;
     const double h = AircraftAltitudeFeet();

@@ -10,6 +10,7 @@
 #include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
 #include "flight/ground_track.h"
 
 namespace flight {
@@ -21,6 +22,10 @@ std::uint32_t theCrashed = 0;
 namespace {
 // The crash sound starts once per crash, not on every step of the slide.
 bool theCrashSoundStarted = false;
+// Flight steps since the wheels last touched. A hop over a field's bumps lasts a few; a flight
+// that comes down onto the ground has been in the air for seconds.
+std::int32_t theStepsAirborne = 0;
+constexpr std::int32_t kStepsOfAFlight = 36;  // 2 s
 }  // namespace
 
 void DefaultShowCrashReport(const char*, const char*) {}
@@ -67,6 +72,16 @@ constexpr double kSteepestRunwayGrade = 0.02;
 // 23.473(d)), as 16.16 m/s. Beyond it the gear folds, the nose gear first, and the propeller
 // strikes.
 constexpr std::int64_t kGearLimitClosure = static_cast<std::int64_t>(10 * 0.3048 * 65536);
+// The fastest a wheeled touchdown is flown at: a landing crosses the threshold at 1.3 times the
+// stall speed and touches down slower; 1.4 times the stall speed with the flaps up is faster
+// than any landing's touchdown. At that speed the aircraft still flies, and the ground it meets
+// away from a runway (furrows, ditches, fences, the rise of a hillside) takes the gear and the
+// propeller, whatever the sink.
+constexpr double kFlyingSpeedOverStall = 1.4;
+// The steepest a field is landed on or taken off from (3 %). Away from a runway, on ground that
+// rises more steeply, the closure the gear takes falls with the speed, from all of it at the
+// stall speed to nothing at flying speed: a hillside is met at a landing's pace or not at all.
+constexpr double kSteepestFieldGrade = 0.03;
 
 // The speed over the ground in the last step (m/s); the aircraft's own forward speed where the
 // step did not measure the ground.
@@ -90,6 +105,10 @@ bool GearRetracted() {
 // rise under the track, smoothed over the gear's run, less the aircraft's own climb). At more
 // than a taxi's pace a contact is a crash
 // - with the wheels up: the aircraft lands on its belly and propellers;
+// - off a runway, met from the air at flying speed: a soft field is landed on at touchdown
+//   speed, not at cruise (rolling on over level ground from a runway's end, hopping over its
+//   bumps, is an overrun, not a touchdown); and on ground rising more steeply than a field,
+//   faster than the stall speed, when the closure is more than the gear takes at that speed;
 // - on ground rising more steeply than a runway, when the closure is more than the gear takes,
 //   whatever the slope;
 // - on a hillside steeper than one in ten, when the aircraft comes down onto it from the air
@@ -119,6 +138,19 @@ RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLim
         g.why = "Rising ground";
     else if (atSpeed && slope > kSteepestFieldSlope && s.fmOGV != 1 && closure > soft)
         g.why = "Rising ground";
+    if (g.why != nullptr || !atSpeed) return g;
+    // Off a runway: the airspeed over the flaps-up stall speed (asked of the world only when it
+    // decides).
+    const double v = AirspeedOverCleanStallSpeed();
+    if (v <= 1.0 || (v <= kFlyingSpeedOverStall && slope <= kSteepestFieldGrade) ||
+        theFlightWorldServices.groundIsRunway() != 0)
+        return g;
+    const double share = (kFlyingSpeedOverStall - v) / (kFlyingSpeedOverStall - 1.0);
+    if (v > kFlyingSpeedOverStall && s.fmOGV != 1 && theStepsAirborne >= kStepsOfAFlight)
+        g.why = "Off the runway at flying speed";
+    else if (slope > kSteepestFieldGrade &&
+             static_cast<double>(closure) > share * static_cast<double>(kGearLimitClosure))
+        g.why = "Rising ground off the runway";
     return g;
 }
 
@@ -135,6 +167,16 @@ std::int64_t GroundRiseSpeed() {
     return RiseSpeedOf(GroundSlopeAlongTrack());
 }
 
+namespace {
+// Every contact with the ground ends the count of steps in the air, however it is judged.
+struct ContactEnd {
+    ContactEnd() = default;
+    ContactEnd(const ContactEnd&) = delete;
+    ContactEnd& operator=(const ContactEnd&) = delete;
+    ~ContactEnd() { theStepsAirborne = 0; }
+};
+}  // namespace
+
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
@@ -144,8 +186,10 @@ void CheckCrash() {
     if (s.fmOTG == 0) {
         if (s.fmOGV == 1) s.fmOGV = 0;
         if (s.fmOGV == 3) s.fmOGV = 2;
+        if (theStepsAirborne < kStepsOfAFlight) ++theStepsAirborne;
         return;
     }
+    const ContactEnd landed{};
     // Wheels on water, touching down on it or rolling off a runway's end into it: a crash,
     // whatever the sink and the attitude.
     if (theCrashDetectEnabled && theGroundIsWater && theCrashed == 0 && s.fmOGV != 3) {
@@ -171,6 +215,13 @@ void CheckCrash() {
             Crash();
             return;
         }
+    }
+    // A wreck that came to rest and is lifted or settled by the ground under it lies where it
+    // is: a crash is judged once, and what is left of the aircraft neither bounces nor crashes
+    // again.
+    if (theCrashed != 0 && s.fmOGV != 3) {
+        s.fmOGV = s.fmOTG;
+        return;
     }
     if (s.fmOGV == 0 && (s.fmVVel != 0 || groundRise > 0) && s.fmHVel != 0) {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
@@ -253,6 +304,7 @@ void ResetFlightModel() {
     theAutopilotWork = AutopilotWork{};
     theCrashed = 0;
     theCrashSoundStarted = false;
+    theStepsAirborne = 0;
     theLowSpeedThrustCut = 0;
     ForgetGroundAlongTrack();
 }
@@ -266,6 +318,7 @@ void ForgetFlownFlight() {
     theEngines = EngineState{};
     theAutopilotWork = AutopilotWork{};
     theCrashSoundStarted = false;
+    theStepsAirborne = 0;
     ForgetGroundAlongTrack();
     // The generator's own first seed, as at the start.
     core::srand(1);

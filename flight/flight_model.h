@@ -119,6 +119,9 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 // The most the wing can lift at the present dynamic pressure (the flaps' share included) over the
 // weight: (V / Vs)^2 in level flight, where Vs is the stall speed at the flaps' setting.
 [[nodiscard]] double GreatestLiftOverWeight();
+// The airspeed over the stall speed with the flaps up, at the present dynamic pressure and
+// weight: what the wing alone could lift at it is this ratio squared times the weight.
+[[nodiscard]] double AirspeedOverCleanStallSpeed();
 extern const double kBankLoadTable[46];
 extern const std::int32_t kRamRiseTable[17];
 

@@ -27,6 +27,9 @@ ts::TSShape* NoShape(const char*) {
     return nullptr;
 }
 void NoRelease(ts::TSShape*) {}
+int RunwayEverywhere() {
+    return 1;
+}
 }  // namespace
 
 FlightWorldServices DefaultFlightWorldServices() {
@@ -40,7 +43,8 @@ FlightWorldServices DefaultFlightWorldServices() {
                                &FlightWorldServicesNothing,
                                &NoFlight,
                                &NoShape,
-                               &NoRelease};
+                               &NoRelease,
+                               &RunwayEverywhere};
 }
 
 FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();

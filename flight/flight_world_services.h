@@ -1,7 +1,8 @@
 // The world accessors the flight step and the aircraft need (slew, the terrain refresh, the
-// time-acceleration index, the view, the terrain window, the throttle command, the shape cache).
-// The world singleton installs its own when it is built; the defaults describe a world that
-// never slews, refreshes nothing, runs at normal speed and has no shapes.
+// time-acceleration index, the view, the terrain window, the throttle command, the shape cache,
+// the runways). The world singleton installs its own when it is built; the defaults describe a
+// world that never slews, refreshes nothing, runs at normal speed, has no shapes and is one
+// flat runway everywhere (the flight model's own tests take off and land wherever they are).
 #pragma once
 
 namespace ts {
@@ -24,6 +25,9 @@ struct FlightWorldServices {
     // when missing), and its release.
     ts::TSShape* (*acquireShape)(const char* name);
     void (*releaseShape)(ts::TSShape* shape);
+    // 1 where the ground under the aircraft is a runway's (with the margin round it that a
+    // landing may stray onto), 0 over open country.
+    int (*groundIsRunway)();
 };
 
 extern FlightWorldServices theFlightWorldServices;

@@ -85,6 +85,15 @@ int WorldGraphicsSetting(int index) {
 int WorldLoadFlight(const char* name, int flag) {
     return FlightFile{}.Load(theSimWorld.Window(), name, flag);
 }
+// The runways of the terrain's tiles round the aircraft; with no terrain yet there is no
+// scenery to tell, and the ground counts as a runway's.
+int WorldGroundIsRunway() {
+    world::TerrainManager* terrain = theSimWorld.Terrain();
+    if (terrain == nullptr) return 1;
+    double at[3];
+    flight::GetAircraftWorldPosition(at);
+    return terrain->IsOnRunway(at);
+}
 // The crash check's explanation when the settings file asks for it ("Feq" "showWhyCrash").
 void WorldShowCrashReport(const char* text, const char*) {
     ui::ShowMessageBox(theSimWorld.Window(), text, ui::MB_ICONINFORMATION);
@@ -233,6 +242,7 @@ void SimWorld::Init(win::HWND w) {
         flight::FlightWorldServices services = flight::theFlightWorldServices;
         services.acquireShape = &AcquireAircraftShape;
         services.releaseShape = &ReleaseAircraftShape;
+    services.groundIsRunway = &WorldGroundIsRunway;
         flight::theFlightWorldServices = services;
     }
     aircraft = &flight::theAircraft;
@@ -264,6 +274,7 @@ void SimWorld::Init(win::HWND w) {
     services.terrainWindowOrigin = &WorldWindowOrigin;
     services.acquireShape = &AcquireAircraftShape;
     services.releaseShape = &ReleaseAircraftShape;
+    services.groundIsRunway = &WorldGroundIsRunway;
     flight::theFlightWorldServices = services;
     {
         ViewServices view = theViewServices;

@@ -138,6 +138,18 @@ TEST(FlightCrash, CrashSlidesToRestOnceSlowAndPlaysItsSoundOnce) {
     EXPECT_EQ(s.fmDeltaX, 0);
     EXPECT_EQ(s.fmIAS, 0);
     EXPECT_EQ(FlightHarness::calls.crashSounds, 1);
+    // The wreck at rest, lifted off the ground by it and set down again nose low, hard or soft,
+    // is not crashed (nor reported) again.
+    flight::theCrashLimits.showWhyCrash = 1;
+    for (const std::int32_t vvel : {-3000000, -50000, -25167}) {
+        s.fmOTG = 0;
+        flight::CheckCrash();
+        Touch(vvel, 10425, 0);
+        EXPECT_EQ(s.fmOGV, 1) << vvel;
+    }
+    EXPECT_EQ(FlightHarness::calls.stopEngineSounds, 1);
+    EXPECT_EQ(FlightHarness::calls.crashReports, 0);
+    flight::theCrashLimits.showWhyCrash = 0;
 }
 
 TEST(FlightCrash, AirborneStatesFollowTheContactTable) {
@@ -209,12 +221,20 @@ TEST(FlightCrash, LimitsComeFromTheSettingsWithBuiltInDefaults) {
 }
 
 // The ground along the track over the last step, as the terrain's datum measured it: a slope
-// (rise over run) at a speed over the ground, in a step of 1800/32768 s.
+// (rise over run) at a speed over the ground, in a step of 1800/32768 s, in calm sea-level air
+// (the airspeed the same; dynamic pressure 1/2 rho V^2, lb/ft^2).
 void GroundAhead(double slope, double knots) {
     theFlightModelState.fmStepTime = 1800;
     const double run = knots * 0.514444 * 1800.0 / 32768.0 * 256.0;
     flight::theFlightStep.groundRun = static_cast<std::int32_t>(run);
     flight::theFlightStep.groundRise = static_cast<std::int32_t>(run * slope);
+    const double fps = knots * 1.68781;
+    flight::theAirData.trueAirspeedFps = fps;
+    flight::theAirData.dynamicPressure = 0.5 * 0.0023769 * fps * fps;
+}
+
+int OpenCountry() {
+    return 0;
 }
 
 TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) {
@@ -228,6 +248,7 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         Outcome outcome;
         int type = 0;  // the 172 unless said; the Bonanza's and Baron's gear retracts
         bool gearUp = false;
+        bool field = false;  // open country rather than a runway
     };
     const Case cases[] = {
         {"flat touchdown", 0, 1.2, 0.0, 60, Soft},
@@ -260,13 +281,56 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"rolling off a runway's end onto a one-in-six bank at 30 kt", 1, 0.0, 0.17, 30, Rolls},
         {"rolling onto a one-in-six bank at 45 kt", 1, 0.0, 0.17, 45, Crash},
         {"level into one in eight at cruise, climbing 2 m/s", 0, -2.0, 0.125, 115, Crash},
+        // Away from a runway: the gear meets the ground at flying speed (the types' flaps-up
+        // stall speeds in the model: about 49, 59, 72, 87 and 85 kt) and the aircraft crashes;
+        // at a landing's pace it lands, rolls and taxis.
+        {"level into one in thirty off a runway at cruise", 0, 0.0, 0.033, 110, Crash, 0, false,
+         true},
+        {"level into one in twenty-five off a runway at cruise", 0, 0.0, 0.04, 105, Crash, 0,
+         false, true},
+        {"level into one in twenty off a runway at cruise", 0, 0.0, 0.05, 115, Crash, 0, false,
+         true},
+        {"rolling up one in twenty off a runway at cruise", 1, 0.0, 0.05, 100, Crash, 0, false,
+         true},
+        {"rolling up one in seventeen off a runway at 65 kt", 1, 0.0, 0.06, 65, Crash, 0, false,
+         true},
+        {"onto one in twelve off a runway at 60 kt", 0, 0.0, 0.08, 60, Crash, 0, false, true},
+        {"a Baron rolling up one in twenty off a runway at 90 kt", 1, 0.0, 0.05, 90, Crash, 2,
+         false, true},
+        {"rolling up one in twenty-five off a runway at 55 kt", 1, 0.0, 0.04, 55, Rolls, 0, false,
+         true},
+        {"a touchdown in a flat field at cruise", 0, 0.5, 0.0, 110, Crash, 0, false, true},
+        {"rolling on from a runway's end over a flat field at cruise", 1, 0.0, 0.0, 105, Rolls, 0,
+         false, true},
+        {"a Bonanza's touchdown in a field at cruise", 0, 0.3, 0.0, 150, Crash, 1, false, true},
+        {"a Baron into one in thirty off a runway", 0, 0.0, 0.033, 160, Crash, 2, false,
+         true},
+        {"a King Air's touchdown in a field at cruise", 0, 0.5, 0.0, 200, Crash, 3, false, true},
+        {"a jet rolling up one in thirty off a runway", 1, 0.0, 0.035, 150, Crash, 4, false,
+         true},
+        {"a soft-field landing at touchdown speed", 0, 0.5, 0.0, 50, Soft, 0, false, true},
+        {"a field landing onto one in twenty-five at touchdown speed", 0, 0.3, 0.04, 50, Soft, 0,
+         false, true},
+        {"a Bonanza's field landing at an approach's speed", 0, 0.5, 0.0, 75, Soft, 1, false,
+         true},
+        {"a take-off roll from a field at the rotation speed", 1, 0.0, 0.0, 55, Rolls, 0, false,
+         true},
+        {"taxiing up one in eight off a runway", 1, 0.0, 0.125, 15, Rolls, 0, false, true},
+        {"a touchdown on a runway at cruise", 0, 0.5, 0.0, 110, Soft},
+        {"a touch-and-go's roll on a runway at full power", 1, 0.0, 0.01, 80, Rolls},
     };
     for (const Case& c : cases) {
         FlightHarness h(c.type);
         GroundAhead(c.slope, c.knots);
+        if (c.field) flight::theFlightWorldServices.groundIsRunway = &OpenCountry;
         flight::FlightModelState& s = theFlightModelState;
         s.fmGear = c.gearUp ? 0 : 1;
         if (c.state == 0) {
+            // Down from a flight: some seconds in the air before the contact.
+            for (int i = 0; i < 60; ++i) {
+                s.fmOTG = 0;
+                flight::CheckCrash();
+            }
             Touch(-static_cast<std::int32_t>(c.sink * 65536), 0, 0);
         } else {
             s.fmOTG = 1;

@@ -69,8 +69,15 @@ TEST(GpsKeyRun, F8ShowsTheGpsAsTheMenuDoes) {
 TEST(CrashRun, ACrashSaysHowToGoOnAndAFlightLoadedOverItFlies) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-crash");
+    // The settings ask for the crash's explanation: one crash, one box.
+    run.Dir().Write("Zephlon.ini", "[Feq]\nshowWhyCrash=1\n");
     const testsupport::CommandResult r = PlayScript(run, "crash-resume.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
+    int boxes = 0;
+    for (std::size_t at = r.out.find("dialog GENERIC \"Zephlon\":"); at != std::string::npos;
+         at = r.out.find("dialog GENERIC \"Zephlon\":", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1) << r.out;
     const auto crashed = Picture(run, "crashed.bmp"), resumed = Picture(run, "resumed.bmp");
     ASSERT_FALSE(crashed.empty() || resumed.empty());
     // The crash picture's red word in the middle of the panel; a line of text over the sky
