@@ -816,11 +816,11 @@ StandingAt WhatStandsAt(std::string_view windowsPath) {
         if (errno == ELOOP) at.kind = Standing::kLinkLoop;
         return at;
     }
-    at.kind = S_ISREG(st.st_mode)                          ? Standing::kPlainFile
-              : S_ISDIR(st.st_mode)                        ? Standing::kFolder
-              : S_ISFIFO(st.st_mode)                       ? Standing::kPipe
-              : S_ISSOCK(st.st_mode)                       ? Standing::kSocket
-                                                           : Standing::kDevice;
+    at.kind = S_ISREG(st.st_mode)    ? Standing::kPlainFile
+              : S_ISDIR(st.st_mode)  ? Standing::kFolder
+              : S_ISFIFO(st.st_mode) ? Standing::kPipe
+              : S_ISSOCK(st.st_mode) ? Standing::kSocket
+                                     : Standing::kDevice;
     return at;
 }
 

@@ -236,7 +236,8 @@ void TellDamagedInstallationFiles(win::HWND window) {
     std::string text =
         "Zephlon cannot read these files of its installation whole and runs on what it could read "
         "of them:\n";
-    for (const std::string& file : damaged) text += "\n" + file + ".";
+    for (const std::string& file : damaged)
+        text += "\n" + file + ".";
     text += "\n\nInstalling the program again restores them.";
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
 }
@@ -423,7 +424,8 @@ void TellUnwrittenReports(bool mayShowBox) {
     const std::vector<std::string> unwritten = core::TakeUnwrittenFilesToTell();
     if (unwritten.empty() || !mayShowBox || !theMainWindow.window) return;
     std::string text = "Zephlon could not write these reports the settings ask for:\n";
-    for (const std::string& file : unwritten) text += "\n" + file + ".";
+    for (const std::string& file : unwritten)
+        text += "\n" + file + ".";
     text += "\n\nThe program goes on without them.";
     ui::ShowMessageBox(theMainWindow.window, text, ui::MB_ICONEXCLAMATION);
 }

@@ -328,7 +328,8 @@ int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32
         GenericDialog prompt;
         prompt.text = "Please insert Zephlon's CD #" + std::to_string(disc) + " into the drive.";
         if (showMissing != 0)
-            prompt.text += "\nLooking for " + win::ShownPath(file) + "\nCurDir is " + win::GetCurrentDirectory().substr(0, 300);
+            prompt.text += "\nLooking for " + win::ShownPath(file) + "\nCurDir is " +
+                           win::GetCurrentDirectory().substr(0, 300);
         switch (buttons & 7) {
             case 1:
                 prompt.button3 = "Cancel";

@@ -433,8 +433,8 @@ std::string DescribeNoPlainFile(std::string_view path) {
             what = "socket";
             break;
     }
-    return std::string("it is not a plain file (it is ") + (at.throughLink ? "a link to a " : "a ") +
-           what + ")";
+    return std::string("it is not a plain file (it is ") +
+           (at.throughLink ? "a link to a " : "a ") + what + ")";
 }
 
 std::string DescribeFileErrorAt(std::string_view path, std::uint32_t error) {

@@ -70,9 +70,9 @@ void WriteReport(const std::string& folder, const char* name, const std::string&
                  bool append = false) {
     const std::string path = folder.empty() ? std::string(name) : folder + "/" + name;
     platform::File file;
-    std::uint32_t error = file.Open(path, platform::kAccessWrite, platform::kShareRead,
-                                    append ? platform::Disposition::kOpenAlways
-                                           : platform::Disposition::kCreateAlways);
+    std::uint32_t error = file.Open(
+        path, platform::kAccessWrite, platform::kShareRead,
+        append ? platform::Disposition::kOpenAlways : platform::Disposition::kCreateAlways);
     std::uint32_t done = 0;
     if (error == platform::kFileOk && append)
         error = file.Seek(0, platform::SeekFrom::kEnd, nullptr);

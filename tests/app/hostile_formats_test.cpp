@@ -416,28 +416,38 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
     };
     const char* const kPipe = "not a plain file (it is a pipe)";
     const char* const kDevice = "not a plain file (it is a link to a device)";
-    const char* const kLoop = "it is a link loop";
-    const Place places[] = {
-        {"na.apt", "Data/Nav/na.apt"},   {"na.ils", "Data/Nav/na.ils"},
-        {"na.ndb", "Data/Nav/na.ndb"},   {"na.vct", "Data/Nav/na.vct"},
-        {"rwys.bin", "Data/Runways/rwys.bin"}, {"buildings.bin", "Data/Buildings/buildings.bin"},
-        {"obstacle.bin", "Data/Obstacle/obstacle.bin"}, {"GridText.bin", "Art/Terrain/USA/GridText.bin"},
-        {"Perform.Vol", "Data/Perform.Vol", "pipe"}, {"popups.hlp", "help/popups.hlp", "loop"},
-        {"loading.bmp", "Art/Intro/loading.bmp", "device"}, {"CURRENT", "PILOT/CURRENT", "pipe"},
-        {"KSQLtoKFAT.Pln", "FlightPlans/KSQLtoKFAT.Pln", "pipe"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "pipe"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "folder"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "loop"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "2 GB"},
-        {"popups.bin", "help/popups.bin", "pipe", kPipe}, {"popups.bin", "help/popups.bin", "device", kDevice},
-        {"popups.bin", "help/popups.bin", "loop", kLoop},
-        {"popups.bin", "help/popups.bin", "empty", "empty or damaged"},
-        {"popups.bin", "help/popups.bin", "2 GB", "too large"},
-        {"popups.hlp", "help/popups.hlp", "empty", "empty or damaged"},
-        {"USA.Vol", "Art/USA.Vol", "pipe", kPipe}, {"USA.Vol", "Art/USA.Vol", "device", kDevice},
-        {"USA.Vol", "Art/USA.Vol", "loop", kLoop}, {"loading.bmp", "Art/Intro/loading.bmp", "loop", kLoop},
-        {"Palettes.Vol", "Art/Palettes.Vol", "pipe", kPipe}, {"SndFx.Vol", "Snd/SndFx.Vol", "device", kDevice},
-        {"Wx.Vol", "Art/Wx.Vol", "loop", kLoop}, {"CURRENT", "PILOT/CURRENT", "empty", "empty or damaged"}};
+    const char* const kLoop = "is a link loop";
+    const Place places[] = {{"na.apt", "Data/Nav/na.apt"},
+                            {"na.ils", "Data/Nav/na.ils"},
+                            {"na.ndb", "Data/Nav/na.ndb"},
+                            {"na.vct", "Data/Nav/na.vct"},
+                            {"rwys.bin", "Data/Runways/rwys.bin"},
+                            {"buildings.bin", "Data/Buildings/buildings.bin"},
+                            {"obstacle.bin", "Data/Obstacle/obstacle.bin"},
+                            {"GridText.bin", "Art/Terrain/USA/GridText.bin"},
+                            {"Perform.Vol", "Data/Perform.Vol", "pipe"},
+                            {"popups.hlp", "help/popups.hlp", "loop"},
+                            {"loading.bmp", "Art/Intro/loading.bmp", "device"},
+                            {"CURRENT", "PILOT/CURRENT", "pipe"},
+                            {"KSQLtoKFAT.Pln", "FlightPlans/KSQLtoKFAT.Pln", "pipe"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "pipe"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "folder"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "loop"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "2 GB"},
+                            {"popups.bin", "help/popups.bin", "pipe", kPipe},
+                            {"popups.bin", "help/popups.bin", "device", kDevice},
+                            {"popups.bin", "help/popups.bin", "loop", kLoop},
+                            {"popups.bin", "help/popups.bin", "empty", "empty or damaged"},
+                            {"popups.bin", "help/popups.bin", "2 GB", "too large"},
+                            {"popups.hlp", "help/popups.hlp", "empty", "empty or damaged"},
+                            {"USA.Vol", "Art/USA.Vol", "pipe", kPipe},
+                            {"USA.Vol", "Art/USA.Vol", "device", kDevice},
+                            {"USA.Vol", "Art/USA.Vol", "loop", kLoop},
+                            {"loading.bmp", "Art/Intro/loading.bmp", "loop", kLoop},
+                            {"Palettes.Vol", "Art/Palettes.Vol", "pipe", kPipe},
+                            {"SndFx.Vol", "Snd/SndFx.Vol", "device", kDevice},
+                            {"Wx.Vol", "Art/Wx.Vol", "loop", kLoop},
+                            {"CURRENT", "PILOT/CURRENT", "empty", "empty or damaged"}};
     int turn = 1;
     for (const auto& [name, where, standIn, why] : places) {
         const std::string kind = standIn != nullptr ? standIn : kStandIns[turn++ % 4];

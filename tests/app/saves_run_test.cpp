@@ -237,14 +237,14 @@ TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
         const char* kind;
         const char* said;
     };
-    const Case cases[] = {{"short", "The pilot file PILOT\\Student.PLT is damaged and cannot be read"},
-                          {"loop", "The pilot file PILOT\\Student.PLT cannot be read: it is a link loop"},
-                          {"pipe", "The pilot file PILOT\\Student.PLT cannot be read: it is not a plain "
-                                   "file (it is a pipe)"},
-                          {"device", "The pilot file PILOT\\Student.PLT cannot be read: it is not a "
-                                     "plain file (it is a link to a device)"}};
+    const Case cases[] = {
+        {"short", "is damaged and cannot be read"},
+        {"loop", "cannot be read: it is a link loop"},
+        {"pipe", "cannot be read: it is not a plain file (it is a pipe)"},
+        {"device", "cannot be read: it is not a plain file (it is a link to a device)"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
+        const std::string said = std::string("The pilot file PILOT\\Student.PLT ") + c.said;
         const std::string file = dir.Path("PILOT/Student.PLT");
         fs::remove(file);
         fs::remove(dir.Path("PILOT/Pat.PLT"));
@@ -257,9 +257,8 @@ TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
         }
         if (kind == "device") fs::create_symlink("/dev/zero", file);
         const CommandResult r = Play(Script("pilot-damaged.simrun"));
-        const std::size_t first = ExpectRanAndSaid(r, c.said);
-        ASSERT_NE(first, std::string::npos);
-        EXPECT_NE(r.out.find("read 2023 Static \"" + std::string(c.said), first + 1), std::string::npos) << r.out;
+        const std::size_t first = ExpectRanAndSaid(r, said);
+        EXPECT_NE(r.out.find("read 2023 Static \"" + said, first + 1), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
         if (kind == "short") {
             EXPECT_EQ(dir.Read("PILOT/Student.PLT"), std::string(40, '\x7f'));

@@ -53,25 +53,31 @@ TEST_F(FileApiTest, WhatIsNoPlainFileIsSaidForWhatItIs) {
     Make("plain.txt", "x");
     fs::create_directory(root_ + "/folder");
     ASSERT_EQ(mkfifo((root_ + "/pipe").c_str(), 0600), 0);
-    fs::create_symlink("/dev/null", root_ + "/device");
-    fs::create_symlink("plain.txt", root_ + "/toplain");
-    fs::create_symlink("gone", root_ + "/dangling");
-    fs::create_symlink("self", root_ + "/self");
-    fs::create_symlink("loopb", root_ + "/loopa");
-    fs::create_symlink("loopa", root_ + "/loopb");
-    fs::create_symlink("pipe", root_ + "/topipe");
-    const std::pair<const char*, const char*> cases[] = {
-        {"plain.txt", ""}, {"toplain", ""}, {"missing", ""}, {"dangling", ""},
-        {"FOLDER", "it is not a plain file (it is a folder)"},
-        {"pipe", "it is not a plain file (it is a pipe)"},
-        {"topipe", "it is not a plain file (it is a link to a pipe)"},
-        {"device", "it is not a plain file (it is a link to a device)"},
-        {"self", "it is a link loop (its links lead back to themselves)"},
-        {"loopa", "it is a link loop (its links lead back to themselves)"}};
+    for (const auto& [link, to] : {std::pair{"device", "/dev/null"},
+                                   {"toplain", "plain.txt"},
+                                   {"dangling", "gone"},
+                                   {"self", "self"},
+                                   {"loopa", "loopb"},
+                                   {"loopb", "loopa"},
+                                   {"topipe", "pipe"}})
+        fs::create_symlink(to, root_ + "/" + link);
+    const std::string no = "it is not a plain file (it is a ",
+                      loop = "it is a link loop (its links lead back to themselves)";
+    const std::pair<const char*, std::string> cases[] = {{"plain.txt", ""},
+                                                         {"toplain", ""},
+                                                         {"missing", ""},
+                                                         {"dangling", ""},
+                                                         {"FOLDER", no + "folder)"},
+                                                         {"pipe", no + "pipe)"},
+                                                         {"topipe", no + "link to a pipe)"},
+                                                         {"device", no + "link to a device)"},
+                                                         {"self", loop},
+                                                         {"loopa", loop}};
     for (const auto& [name, said] : cases) {
         EXPECT_EQ(DescribeNoPlainFile(Win(name)), said) << name;
         EXPECT_EQ(DescribeFileErrorAt(Win(name), ERROR_BAD_FILE_TYPE),
-                  *said ? std::string(said) : DescribeFileError(ERROR_BAD_FILE_TYPE)) << name;
+                  said.empty() ? DescribeFileError(ERROR_BAD_FILE_TYPE) : said)
+            << name;
         EXPECT_EQ(DescribeFileErrorAt(Win(name), ERROR_DISK_FULL), "the disk is full") << name;
     }
     EXPECT_EQ(ShownPath("/media/disc\\Corvex\\Art\\USA.Vol"), "/media/disc/Corvex/Art/USA.Vol");
