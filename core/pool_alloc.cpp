@@ -17,7 +17,12 @@ constexpr std::uint32_t kEndOfList = 0xFFFFFFFFu;
 void AppendLine(const char* fileName, const char* line) {
     const win::FileHandle file =
         win::CreateFile(fileName, win::GENERIC_WRITE, win::FILE_SHARE_READ, win::OPEN_ALWAYS);
-    if (!file.IsValid()) return;
+    if (!file.IsValid()) {
+        // Written as the program ends: the error output is where it is said.
+        std::fprintf(stderr, "zephlon: the report %s could not be written: %s.\n", fileName,
+                     win::DescribeFileErrorAt(fileName, win::GetLastError()).c_str());
+        return;
+    }
     if (win::SetFilePointer(file, 0, win::FILE_END) != win::INVALID_SET_FILE_POINTER ||
         win::GetLastError() == win::ERROR_SUCCESS) {
         std::uint32_t written = 0;

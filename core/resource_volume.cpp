@@ -52,8 +52,8 @@ bool RefusedAsNoFile(const std::string& path) {
     if (!win::IsOtherThanPlainFile(path)) return false;
     static std::set<std::string> told;
     if (told.insert(path).second)
-        ShowMessage("Zephlon cannot read the file " + path + ": " +
-                        win::DescribeFileError(win::ERROR_BAD_FILE_TYPE) + ".",
+        ShowMessage("Zephlon cannot read the file " + win::ShownPath(path) + ": " +
+                        win::DescribeFileErrorAt(path, win::ERROR_BAD_FILE_TYPE) + ".",
                     kWarningOk);
     return true;
 }
@@ -171,7 +171,7 @@ int ResourceVolume::Open(int askForDisc) {
         if (stream->OpenVolume(onDisc)) return 1;
         // A volume that is there but cannot be read will not get better by asking again.
         if (FileExists(onDisc)) {
-            ShowMessage("Zephlon cannot read the file " + onDisc + ".", kWarningOk);
+            ShowMessage("Zephlon cannot read the file " + win::ShownPath(onDisc) + ".", kWarningOk);
             return 0;
         }
         if (!AskForDisc(onDisc)) return 0;
@@ -368,14 +368,43 @@ std::vector<std::string> TakeDamagedFilesToTell() {
     return std::exchange(DamagedFilesToTell(), {});
 }
 
-void ReportDamagedFile(const std::string& what) {
+void ReportDamagedFile(const std::string& what, const std::string& given) {
     // Never destroyed: a static object may still load from a volume while the program exits.
     static auto& told = *new std::set<std::string>;
     if (!told.insert(what).second) return;
-    DamagedFilesToTell().push_back(what);
-    win::TraceLine("installation: " + what + " is damaged");
-    std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
-                 what.c_str());
+    // A file that is no plain file at all is said for what it is.
+    const std::string why = given.empty() ? win::DescribeNoPlainFile(what) : given;
+    DamagedFilesToTell().push_back(what + ": " + (why.empty() ? "it is damaged" : why));
+    if (why.empty()) {
+        win::TraceLine("installation: " + what + " is damaged");
+        std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
+                     what.c_str());
+    } else {
+        win::TraceLine("installation: " + what + ": " + why);
+        std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
+                     what.c_str(), why.c_str());
+    }
+}
+
+namespace {
+std::vector<std::string>& UnwrittenFilesToTell() {
+    static auto& files = *new std::vector<std::string>;
+    return files;
+}
+}  // namespace
+
+void ReportUnwrittenFile(const std::string& path, std::uint32_t error) {
+    static auto& told = *new std::set<std::string>;
+    if (!told.insert(path).second) return;
+    const std::string why = win::DescribeFileErrorAt(path, error);
+    UnwrittenFilesToTell().push_back(win::ShownPath(path) + ": " + why);
+    win::TraceLine("report: " + path + " not written: " + why);
+    std::fprintf(stderr, "zephlon: the report %s could not be written: %s.\n",
+                 win::ShownPath(path).c_str(), why.c_str());
+}
+
+std::vector<std::string> TakeUnwrittenFilesToTell() {
+    return std::exchange(UnwrittenFilesToTell(), {});
 }
 
 void ResourceVolume::ReportDamagedMember(std::string_view name) const {
@@ -403,7 +432,8 @@ std::vector<UnreadableVolume> UnreadableGlobalVolumes() {
         const std::uint32_t folder = win::GetFileAttributes(volume->GetDirectory());
         const bool looseFolder =
             folder != win::INVALID_FILE_ATTRIBUTES && (folder & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (looseFolder && !FileExists(file)) continue;
+        // Something that is no file where the volume should be is said all the same.
+        if (looseFolder && !FileExists(file) && !win::IsOtherThanPlainFile(file)) continue;
         bool listed = false;
         for (const UnreadableVolume& u : unreadable) listed = listed || u.file == file;
         if (!listed) unreadable.push_back(UnreadableVolume{file, FileExists(file), lost});

@@ -156,9 +156,19 @@ void OpenGlobalVolumes();
 
 // Says once, in the trace ("installation: WHAT is damaged") and on the error output, that a file
 // of the installation (or a member, named with its folder) could not be read and was not used.
-void ReportDamagedFile(const std::string& what);
-// The files reported damaged since the last call, each once, for the user to be told in a box.
+// `why` says what else than damage kept it from being read; without it a file that is no plain
+// file is said for what it is ("it is a link loop ..."), any other as damaged.
+void ReportDamagedFile(const std::string& what, const std::string& why = {});
+// The files reported since the last call, each once and with why ("Art\x.bmp: it is
+// damaged"), for the user to be told in a box.
 [[nodiscard]] std::vector<std::string> TakeDamagedFilesToTell();
+
+// Says once per file, in the trace and on the error output, that a report the settings asked
+// for could not be written, and why; nothing waits on what stands in its place.
+void ReportUnwrittenFile(const std::string& path, std::uint32_t error);
+// The reports that could not be written since the last call, each once and with why
+// ("DmpRwy.out: it is not a plain file (it is a pipe)"), for the user to be told in a box.
+[[nodiscard]] std::vector<std::string> TakeUnwrittenFilesToTell();
 
 // A volume file of the installation that start-up could not open, whose loose folder does not
 // stand in for it, or that opened without some of its members: the file as the installation

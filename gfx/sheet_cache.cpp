@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/fnv.h"
+#include "core/resource_volume.h"
 #include "gfx/d3d_batch.h"
 #include "gfx/d3d_surface.h"
 #include "platform/file_system.h"
@@ -67,7 +68,9 @@ std::int32_t dumpActiveSheets() {
             std::snprintf(line, sizeof line, "\t%p\n", static_cast<const void*>(theActiveSheets[i]));
             report += line;
         }
-        (void)platform::ReplaceFileAtomically("sheets.act", report, false);
+        if (const std::uint32_t e = platform::ReplaceFileAtomically("sheets.act", report, false);
+            e != platform::kFileOk)
+            core::ReportUnwrittenFile("sheets.act", e);
         theSheetDumpRequested = false;
     }
     theActiveSheetCount = 0;

@@ -424,7 +424,9 @@ std::string DumpLessonStatements(const LessonScript& script) {
 
 int DumpLessonFile(const LessonScript& script, const std::string& path) {
     const std::string text = DumpLessonStatements(script);
-    return win::ReplaceFileAtomically(path, std::string_view(text)) ? 1 : 0;
+    if (win::ReplaceFileAtomically(path, std::string_view(text))) return 1;
+    core::ReportUnwrittenFile(path, win::GetLastError());
+    return 0;
 }
 
 std::optional<std::string> ReadLessonTitle(const LessonLineReader& lines) {

@@ -135,14 +135,36 @@ int SelectPilotDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
 void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence) {
     char text[700];
     const std::string file = ShownPilotPath(pilot.failedFile);
+    const std::string noFile = win::DescribeNoPlainFile(pilot.failedFile);
+    if (pilot.damagedFile && pilot.failedFile == CurrentPilotPath() &&
+        pilot.failedError == win::ERROR_FILE_INVALID) {
+        // A plain file that names no pilot: the choice is written over it.
+        win::TraceLine("pilot: " + file + " is damaged");
+        std::snprintf(text, sizeof text,
+                      "The file %s, which names the current pilot, cannot be read: it is empty or "
+                      "damaged. Choose a pilot, or type a new name to make a new one; the file "
+                      "will name the pilot chosen.",
+                      file.c_str());
+        ui::ShowMessageBox(owner, text, kStopIcon);
+        return;
+    }
     if (pilot.damagedFile && pilot.failedFile == CurrentPilotPath()) {
         win::TraceLine("pilot: " + file + " is damaged");
-        const std::string why = win::DescribeFileError(pilot.failedError);
+        const std::string why = win::DescribeFileErrorAt(pilot.failedFile, pilot.failedError);
         std::snprintf(text, sizeof text,
                       "The file %s, which names the current pilot, cannot be read: %s. It is kept "
                       "as it is, and the pilot chosen now is not remembered for the next start. "
                       "Choose a pilot, or type a new name to make a new one.",
                       file.c_str(), why.c_str());
+        ui::ShowMessageBox(owner, text, kStopIcon);
+        return;
+    }
+    if (pilot.damagedFile && !noFile.empty()) {
+        win::TraceLine("pilot: " + file + ": " + noFile);
+        std::snprintf(text, sizeof text,
+                      "The pilot file %s cannot be read: %s. It is kept as it is. Choose another "
+                      "pilot, or type a new name to make a new one.",
+                      file.c_str(), noFile.c_str());
         ui::ShowMessageBox(owner, text, kStopIcon);
         return;
     }

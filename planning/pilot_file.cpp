@@ -280,6 +280,15 @@ int PilotFile::ReadFile(const std::string& path) {
     return 1;
 }
 
+namespace {
+// Nothing stands at the path: a pilot of that name is new. What stands there and is no file
+// (a pipe, a loop of links) is a pilot file that cannot be read, never one to make.
+bool IsAbsent(const std::string& path) {
+    return win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES &&
+           !win::IsOtherThanPlainFile(path);
+}
+}  // namespace
+
 int PilotFile::LoadCurrent() {
     std::string bytes;
     if (!win::ReadWholeFile(CurrentPilotPath(), &bytes, kCurrentFileLimit)) {
@@ -291,10 +300,11 @@ int PilotFile::LoadCurrent() {
                     unreadable);
     }
     const std::string read = bytes.substr(0, bytes.find('\0'));
-    if (!IsValidPilotName(read)) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
+    // A file that names no pilot (an empty one) is damaged: said, and replaced by the choice.
+    if (!IsValidPilotName(read)) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, true);
     name = read;
     const std::string path = PilotPath(name);
-    if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) return SelectPilot(read);
+    if (IsAbsent(path)) return SelectPilot(read);
     // A pilot whose file does not read is no pilot: nothing is written over the damaged file.
     if (ReadFile(path) == 0) {
         name.clear();
@@ -308,7 +318,7 @@ int PilotFile::SelectPilot(std::string_view pilot) {
     name = std::string(pilot);
     win::CreateDirectory(PilotFolder());  // the folder is made when a pilot is first written
     const std::string path = PilotPath(name);
-    if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) {
+    if (IsAbsent(path)) {
         // The new pilot's file is made whole or not at all. A link of that name whose file is
         // not there yet stays, and its file is made; a loop of links is refused and stays.
         const std::vector<std::uint8_t> bytes = Encode();

@@ -804,6 +804,26 @@ std::uint32_t GetFileInfo(std::string_view windowsPath, FileInfo* info) {
     return kFileOk;
 }
 
+StandingAt WhatStandsAt(std::string_view windowsPath) {
+    StandingAt at;
+    const ResolvedPath resolved = ResolvePath(windowsPath);
+    if (resolved.path.empty() || resolved.missingComponents > 0) return at;
+    struct stat entry {};
+    if (lstat(resolved.path.c_str(), &entry) != 0) return at;
+    at.throughLink = S_ISLNK(entry.st_mode);
+    struct stat st {};
+    if (stat(resolved.path.c_str(), &st) != 0) {
+        if (errno == ELOOP) at.kind = Standing::kLinkLoop;
+        return at;
+    }
+    at.kind = S_ISREG(st.st_mode)    ? Standing::kPlainFile
+              : S_ISDIR(st.st_mode)  ? Standing::kFolder
+              : S_ISFIFO(st.st_mode) ? Standing::kPipe
+              : S_ISSOCK(st.st_mode) ? Standing::kSocket
+                                     : Standing::kDevice;
+    return at;
+}
+
 std::uint32_t DeleteFile(std::string_view windowsPath) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
     if (resolved.path.empty()) return kPathNotFound;

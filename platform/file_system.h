@@ -186,6 +186,15 @@ struct DirEntry {
                                         std::vector<DirEntry>* matches);
 
 [[nodiscard]] std::uint32_t GetFileInfo(std::string_view windowsPath, FileInfo* info);
+// What stands at a path, as a read of it would meet it: nothing (a link to nothing included), a
+// plain file, or something that is no file of the program's (a loop of links among them).
+enum class Standing { kNothing, kPlainFile, kFolder, kPipe, kDevice, kSocket, kLinkLoop };
+struct StandingAt {
+    Standing kind = Standing::kNothing;
+    bool throughLink = false;  // the path itself is a symbolic link
+};
+[[nodiscard]] StandingAt WhatStandsAt(std::string_view windowsPath);
+
 [[nodiscard]] std::uint32_t DeleteFile(std::string_view windowsPath);
 // Renames; an existing target is replaced only when asked (kAlreadyExists otherwise).
 [[nodiscard]] std::uint32_t RenameFile(std::string_view from, std::string_view to, bool replace);

@@ -510,6 +510,7 @@ int MainWindow::RunMessageLoop() {
     for (;;) {
         // Settings that could not be stored are told once, whatever stored them.
         TellFailedSettingsStores(!IsProgramClosed());
+        TellUnwrittenReports(!IsProgramClosed());
         if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
             const std::uint64_t drawn = theFramesDrawn + thePanelPasses;
             IdleStep();
@@ -854,9 +855,18 @@ std::string WhySettingsFileUnusable(const std::string& path) {
 // Every key of the settings file `from` written into `target` (the kept value wins); true when
 // all were written.
 bool CopySettingsInto(const std::string& from, const std::string& target) {
-    win::ProfileWriteBatch batch;
-    const bool all = win::CopyPrivateProfile(from, target);
-    return batch.Flush() && all;
+    bool all = false, stored = false;
+    std::uint32_t error = win::ERROR_SUCCESS;
+    {
+        win::ProfileWriteBatch batch;
+        all = win::CopyPrivateProfile(from, target);
+        error = win::GetLastError();
+        stored = batch.Flush();
+        if (!stored) error = win::GetLastError();
+    }
+    // The error of the step that failed, not of the batch's end.
+    if (!(all && stored)) win::SetLastError(error);
+    return all && stored;
 }
 
 }  // namespace
@@ -904,8 +914,13 @@ void TakeBackKeptSettings() {
             std::any_of(theRefusedSettingsFiles.begin(), theRefusedSettingsFiles.end(),
                         [&](const RefusedSettingsFile& f) { return f.file == names.name; });
         if (refused || !win::IsPlainFile(standIn)) continue;
-        if (!CopySettingsInto(standIn, file)) {
-            const std::string why = win::DescribeFileError(win::GetLastError());
+        // A stand-in that cannot be settings is left as it is, and said once, for what it is.
+        std::string why = WhySettingsFileUnusable(standIn);
+        if (why.empty() && !CopySettingsInto(standIn, file)) {
+            why = win::DescribeFileErrorAt(standIn, win::GetLastError());
+            if (win::GetLastError() == win::ERROR_SUCCESS) why = "it could not be read whole";
+        }
+        if (!why.empty()) {
             win::TraceLine(std::string("settings: ") + names.standIn + " not taken back: " + why);
             theSettingsNotes.push_back(
                 std::string("The settings kept in ") + names.standIn + " while " + names.name +

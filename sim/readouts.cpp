@@ -272,7 +272,8 @@ void SimWorld::ShowLoadingScreen(win::HWND) {
         // the start goes on without its picture.
         for (const auto& [file, read] : {std::pair{kLoadingArt, theLoadingBitmap != nullptr},
                                          std::pair{kLoadingColours, paletteRead}})
-            if (!read && win::GetFileAttributes(file) != win::INVALID_FILE_ATTRIBUTES)
+            if (!read && (win::GetFileAttributes(file) != win::INVALID_FILE_ATTRIBUTES ||
+                          win::IsOtherThanPlainFile(file)))
                 core::ReportDamagedFile(file);
     }
     if (!theLoadingBitmap || !theLoadingPalette) return;

@@ -236,7 +236,8 @@ void TellDamagedInstallationFiles(win::HWND window) {
     std::string text =
         "Zephlon cannot read these files of its installation whole and runs on what it could read "
         "of them:\n";
-    for (const std::string& file : damaged) text += "\n" + file + ": it is damaged.";
+    for (const std::string& file : damaged)
+        text += "\n" + file + ".";
     text += "\n\nInstalling the program again restores them.";
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
 }
@@ -296,7 +297,9 @@ void TellUnreadableInstallation(win::HWND window) {
     std::string text =
         "Zephlon cannot read these files of its installation and runs without what they hold:\n";
     for (const core::UnreadableVolume& v : unreadable) {
-        std::string why = v.present ? "it is damaged" : "it is missing";
+        // Something that is no file at all is said for what it is, never called missing.
+        std::string why = win::DescribeNoPlainFile(v.file);
+        if (why.empty()) why = v.present ? "it is damaged" : "it is missing";
         if (v.lostMembers > 0)
             why += " (" + std::to_string(v.lostMembers) + " of its members are lost)";
         win::TraceLine("installation: " + v.file + " " + (v.present ? "damaged" : "missing"));
@@ -415,6 +418,16 @@ void TellFailedSettingsStores(bool mayShowBox) {
                          file->Path().c_str(), win::DescribeFileError(error).c_str());
         }
     }
+}
+
+void TellUnwrittenReports(bool mayShowBox) {
+    const std::vector<std::string> unwritten = core::TakeUnwrittenFilesToTell();
+    if (unwritten.empty() || !mayShowBox || !theMainWindow.window) return;
+    std::string text = "Zephlon could not write these reports the settings ask for:\n";
+    for (const std::string& file : unwritten)
+        text += "\n" + file + ".";
+    text += "\n\nThe program goes on without them.";
+    ui::ShowMessageBox(theMainWindow.window, text, ui::MB_ICONEXCLAMATION);
 }
 
 bool IsProgramClosed() {

@@ -86,6 +86,9 @@ bool FinishWaitingClose(win::HWND window);
 // once each: in a message box when `mayShowBox` and the main window stands, else on the error
 // output.
 void TellFailedSettingsStores(bool mayShowBox);
+// Tells the debug reports that could not be written since the last call, in one box (the error
+// output has had each already).
+void TellUnwrittenReports(bool mayShowBox);
 void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading);
 void ReloadAircraftFlightQuiet(win::HWND window);
 

@@ -170,6 +170,7 @@ int GenericDialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR* header) {
 // ---- InsertCD ---------------------------------------------------------------------------------
 
 namespace {
+constexpr int kPromptText = 2023;
 constexpr int kMissingFileText = 2024;
 }  // namespace
 
@@ -179,8 +180,16 @@ int InsertCDDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     // The file looked for, so the user knows what to put back.
     if (!awaitedFile.empty())
-        win::SetDlgItemText(dialog, kMissingFileText, "Looking for " + awaitedFile);
-    if (buttonType == 5) win::SetDlgItemText(dialog, win::IDOK, "Retry");
+        win::SetDlgItemText(dialog, kMissingFileText, "Looking for " + win::ShownPath(awaitedFile));
+    if (buttonType == 5) {
+        // The words name the button the user has.
+        win::SetDlgItemText(dialog, win::IDOK, "Retry");
+        std::string text = win::GetDlgItemText(dialog, kPromptText);
+        if (const std::size_t at = text.find("press OK"); at != std::string::npos) {
+            text.replace(at, 8, "press Retry");
+            win::SetDlgItemText(dialog, kPromptText, text);
+        }
+    }
     if (buttonType == 0)
         if (win::HWND c = win::GetDlgItem(dialog, win::IDCANCEL)) win::ShowWindow(c, win::SW_HIDE);
     return r;
@@ -277,7 +286,7 @@ std::string FileMessageText(std::string_view format, std::string_view path, std:
     std::string sentence(format);
     if (const std::size_t at = sentence.find("%s"); at != std::string::npos)
         sentence.replace(at, 2, path);
-    std::string reason = win::DescribeFileError(error);
+    std::string reason = win::DescribeFileErrorAt(path, error);
     if (!path.empty() && sentence.find(path) == std::string::npos) {
         reason = std::string(path) + ": " + reason;
     } else if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
@@ -302,7 +311,7 @@ int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32
     if (FileExists(file)) return 1;
     // No disc brings the file while a folder, a device or a pipe stands in its place.
     if (win::IsOtherThanPlainFile(file)) {
-        ShowFileMessage(parent, "Zephlon cannot read the file " + file + ".", file,
+        ShowFileMessage(parent, "Zephlon cannot read the file %s.", win::ShownPath(file),
                         win::ERROR_BAD_FILE_TYPE);
         return 0;
     }
@@ -319,7 +328,8 @@ int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32
         GenericDialog prompt;
         prompt.text = "Please insert Zephlon's CD #" + std::to_string(disc) + " into the drive.";
         if (showMissing != 0)
-            prompt.text += "\nLooking for " + file + "\nCurDir is " + win::GetCurrentDirectory().substr(0, 300);
+            prompt.text += "\nLooking for " + win::ShownPath(file) + "\nCurDir is " +
+                           win::GetCurrentDirectory().substr(0, 300);
         switch (buttons & 7) {
             case 1:
                 prompt.button3 = "Cancel";

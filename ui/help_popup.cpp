@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "core/resource_volume.h"
+#include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "ui/owner_draw_library.h"
+#include "ui/ui_services.h"
 #include "win/compositor.h"
 #include "win/dialog.h"
 #include "win/file_api.h"
@@ -105,12 +107,21 @@ void HelpPopup::LoadIndex() {
     std::string path = kHelpIndexFile;
     ResolveSourcePath(path, kHelpIndexFile);
     std::string bytes;
+    std::uint32_t error = win::ERROR_FILE_INVALID;
     if (!win::ReadTextFile(path, &bytes)) {
         indexTried = true;
+        error = win::GetLastError();
+        // Without an index every control gets the fallback text, and that is all.
+        if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) return;
+    } else if (LoadIndexBytes(bytes) != 0) {
         return;
     }
-    if (LoadIndexBytes(bytes) == 0)
-        win::TraceLine("help index " + path + " is damaged; every control gets the fallback text");
+    // An index that is there and cannot be used is said once, with the file and why.
+    win::TraceLine("help index " + path + " not read: " + win::DescribeFileErrorAt(path, error) +
+                   "; every control gets the fallback text");
+    ShowFileMessage(UiMainWindow(),
+                    "The help index %s cannot be read; every control shows the general help text.",
+                    win::ShownPath(path), error);
 }
 
 void HelpPopup::Release() {

@@ -130,6 +130,7 @@ int HelpTopicFile::Parse(std::string_view text) {
 int HelpTopicFile::Load(const std::string& path) {
     std::string bytes;
     readError = win::ERROR_SUCCESS;
+    bool read = false;
     if (!win::ReadTextFile(path, &bytes)) {
         const std::uint32_t error = win::GetLastError();
         if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
@@ -138,8 +139,13 @@ int HelpTopicFile::Load(const std::string& path) {
     } else if (bytes.size() > kMaxFileBytes) {
         readError = win::ERROR_FILE_TOO_LARGE;
         bytes.clear();
+    } else {
+        read = true;
     }
-    return Parse(bytes);
+    const int topicsRead = Parse(bytes);
+    // A file that was read and holds no topic at all (an empty one) is no help file.
+    if (read && topicsRead == 0) readError = win::ERROR_FILE_INVALID;
+    return topicsRead;
 }
 
 const HelpTopic* HelpTopicFile::Find(std::uint32_t id) const {

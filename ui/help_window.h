@@ -42,7 +42,7 @@ public:
     int Parse(std::string_view text);
     // Reads the file (an unreadable file leaves no topics); returns how many were read.
     // ReadError tells why a file that is there was not read (ERROR_SUCCESS when it was, or
-    // when there is none).
+    // when there is none); one that holds no topic at all is ERROR_FILE_INVALID.
     int Load(const std::string& path);
     [[nodiscard]] std::uint32_t ReadError() const { return readError; }
     [[nodiscard]] const HelpTopic* Find(std::uint32_t id) const;

@@ -411,6 +411,44 @@ bool IsOtherThanPlainFile(std::string_view path) {
     return (e == platform::kFileOk && !info.isRegular) || e == platform::kBadFileType;
 }
 
+std::string DescribeNoPlainFile(std::string_view path) {
+    const platform::StandingAt at = platform::WhatStandsAt(path);
+    const char* what = nullptr;
+    switch (at.kind) {
+        case platform::Standing::kNothing:
+        case platform::Standing::kPlainFile:
+            return {};
+        case platform::Standing::kLinkLoop:
+            return "it is a link loop (its links lead back to themselves)";
+        case platform::Standing::kFolder:
+            what = "folder";
+            break;
+        case platform::Standing::kPipe:
+            what = "pipe";
+            break;
+        case platform::Standing::kDevice:
+            what = "device";
+            break;
+        case platform::Standing::kSocket:
+            what = "socket";
+            break;
+    }
+    return std::string("it is not a plain file (it is ") +
+           (at.throughLink ? "a link to a " : "a ") + what + ")";
+}
+
+std::string DescribeFileErrorAt(std::string_view path, std::uint32_t error) {
+    if (error == ERROR_BAD_FILE_TYPE)
+        if (std::string what = DescribeNoPlainFile(path); !what.empty()) return what;
+    return DescribeFileError(error);
+}
+
+std::string ShownPath(std::string_view path) {
+    std::string shown(path);
+    if (shown.find('/') != std::string::npos) std::replace(shown.begin(), shown.end(), '\\', '/');
+    return shown;
+}
+
 bool ReadWholeFile(std::string_view path, std::string* contents, std::uint64_t maxBytes) {
     return Succeeded(platform::ReadWholeFile(path, contents, maxBytes));
 }

@@ -241,6 +241,17 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 // Something is at `path` but no plain file: a folder, a device, a pipe, a socket or a loop of
 // links.
 [[nodiscard]] bool IsOtherThanPlainFile(std::string_view path);
+// What stands at `path` that is no plain file, in words that can follow its name: "it is not a
+// plain file (it is a pipe)", "it is a link loop (its links lead back to themselves)"; empty
+// when a plain file or nothing is there.
+[[nodiscard]] std::string DescribeNoPlainFile(std::string_view path);
+// Why an operation on `path` failed with `error`: what stands there when it is no plain file,
+// else DescribeFileError's words.
+[[nodiscard]] std::string DescribeFileErrorAt(std::string_view path, std::uint32_t error);
+// A path as the user is shown it: one that names a folder of the machine the POSIX way
+// ("/media/disc\Corvex\Art") is shown with slashes throughout; the installation's own relative
+// names keep their backslashes.
+[[nodiscard]] std::string ShownPath(std::string_view path);
 
 // Reads a whole plain file of at most `maxBytes` into `contents` (false with the last error
 // when it cannot; ERROR_FILE_TOO_LARGE for a larger one, of which nothing is read).

@@ -65,18 +65,20 @@ void AddLine(std::string* report, const char* format, Args... args) {
 }
 
 // Writes a debug report file, or adds to it; a report that cannot be written (a pipe or a
-// device has its name, the disc is full) is left out without waiting.
+// device has its name, the disc is full) is left out without waiting, and said once.
 void WriteReport(const std::string& folder, const char* name, const std::string& text,
                  bool append = false) {
     const std::string path = folder.empty() ? std::string(name) : folder + "/" + name;
     platform::File file;
-    if (file.Open(path, platform::kAccessWrite, platform::kShareRead,
-                  append ? platform::Disposition::kOpenAlways
-                         : platform::Disposition::kCreateAlways) != platform::kFileOk)
-        return;
+    std::uint32_t error = file.Open(
+        path, platform::kAccessWrite, platform::kShareRead,
+        append ? platform::Disposition::kOpenAlways : platform::Disposition::kCreateAlways);
     std::uint32_t done = 0;
-    if (append && file.Seek(0, platform::SeekFrom::kEnd, nullptr) != platform::kFileOk) return;
-    (void)file.Write(text.data(), static_cast<std::uint32_t>(text.size()), &done);
+    if (error == platform::kFileOk && append)
+        error = file.Seek(0, platform::SeekFrom::kEnd, nullptr);
+    if (error == platform::kFileOk)
+        error = file.Write(text.data(), static_cast<std::uint32_t>(text.size()), &done);
+    if (error != platform::kFileOk) core::ReportUnwrittenFile(path, error);
 }
 
 std::string LatLonPair(std::int32_t x, std::int32_t z) {

@@ -119,6 +119,12 @@ void TerrainManager::OpenTextureVolume() {
     const std::string folder =
         "Art\\Terrain\\" + region + "\\" + (textureChoice != 0 ? "DML" : "DML-LOW");
     textureVolume = std::make_unique<core::ResourceVolume>(volume.c_str(), folder.c_str(), 0);
+    // A volume that is there and does not open (damaged, or no file at all) is said; the loose
+    // folder, when there is one, still serves.
+    if (!textureVolume->GetStream()->IsVolumeOpen() &&
+        (win::GetFileAttributes(volume) != win::INVALID_FILE_ATTRIBUTES ||
+         win::IsOtherThanPlainFile(volume)))
+        core::ReportDamagedFile(volume);
 }
 
 void TerrainManager::InitDiskCache() {

@@ -90,6 +90,14 @@ const Stander kStanders[] = {
      }},
 };
 
+// What the program says of each kind of thing that is no file.
+const std::map<std::string, std::string> kSaidOf = {
+    {"Folder", "it is not a plain file (it is a folder)"},
+    {"Pipe", "it is not a plain file (it is a pipe)"},
+    {"NullLink", "it is not a plain file (it is a link to a device)"},
+    {"Device", "it is not a plain file (it is a device)"},
+    {"Loop", "it is a link loop"}};
+
 struct Save {
     const char* folder;
     const char* extension;
@@ -193,7 +201,7 @@ std::string InstallWithSource(const testsupport::TempFolder& root,
 TEST_F(FilesRefused, AFolderOrPipeInTheInstallationSourceIsRefused) {
     struct Case {
         const char* volume;  // below the installation and the source's "Corvex" folder
-        bool pipe;
+        const char* kind;
         const char* script;
     };
     const char* const lessons =
@@ -202,37 +210,38 @@ TEST_F(FilesRefused, AFolderOrPipeInTheInstallationSourceIsRefused) {
     const char* const perform =
         "frame-interval 20\nwait 300\nmenu 130\ndialog GENERIC\nread 2023\nkey Return press\n"
         "dialog FlightModel\nclick 2\nwait 300\nquit\n";
-    const Case cases[] = {{"Lessons/Lessons.Vol", false, lessons},
-                          {"Lessons/Lessons.Vol", true, lessons},
-                          {"Data/Perform.Vol", false, perform},
-                          {"Data/Perform.Vol", true, perform}};
+    std::vector<Case> cases;
+    for (const char* kind : {"Folder", "Pipe", "NullLink", "Loop"})
+        cases.insert(cases.end(),
+                     {{"Lessons/Lessons.Vol", kind, lessons}, {"Data/Perform.Vol", kind, perform}});
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.volume) + (c.pipe ? " pipe" : " folder"));
+        const std::string kind = c.kind;
+        SCOPED_TRACE(std::string(c.volume) + " " + kind);
         testsupport::TempFolder root("zephlon-source");
         const std::string inst =
             InstallWithSource(root, [&](const fs::path& rel) { return rel == c.volume; });
         const std::string inSource = root.Path("src/Corvex/" + std::string(c.volume));
         const fs::path volume(c.volume);
         fs::remove(inSource);
-        if (c.pipe)
+        if (kind == "Pipe") {
             ASSERT_EQ(mkfifo(inSource.c_str(), 0644), 0);
-        else
-            fs::create_directory(inSource);
+        }
+        if (kind == "Folder") fs::create_directory(inSource);
+        if (kind == "NullLink") fs::create_symlink("/dev/zero", inSource);
+        if (kind == "Loop") fs::create_symlink(volume.filename(), inSource);
         root.Write("script.txt", c.script);
         const CommandResult r =
             testsupport::RunCommand(std::string(kTimeout) + testsupport::StarterRun::Simrun() +
                                     " --dir " + inst + " " + root.Path("script.txt") + " 2>&1");
         EXPECT_NE(r.status, 124) << "the run waited for ever\n" << r.out;
         ExpectCleanEnd(r);
+        // Said for what it is, with the path written one way throughout.
         const std::string said = "read 2023 Static \"Zephlon cannot read the file " +
-                                 root.Path("src") + "\\Corvex\\" + volume.parent_path().string() +
-                                 "\\" + volume.filename().string() + ": it is not a plain file";
+                                 root.Path("src") + "/Corvex/" + c.volume + ": " + kSaidOf.at(kind);
         EXPECT_NE(r.out.find(said), std::string::npos) << said << "\n" << r.out;
-        if (c.pipe) {
-            EXPECT_TRUE(IsPipe(inSource));
-        } else {
-            EXPECT_TRUE(fs::is_directory(inSource));
-        }
+        EXPECT_EQ(fs::symlink_status(inSource).type(), kind == "Pipe"     ? fs::file_type::fifo
+                                                       : kind == "Folder" ? fs::file_type::directory
+                                                                          : fs::file_type::symlink);
     }
 }
 
@@ -245,14 +254,22 @@ TEST_F(FilesRefused, TheEndOfTheSessionInTheDiscPromptEndsTheProgram) {
         const std::string inst = InstallWithSource(
             root, [](const fs::path& rel) { return rel == "Lessons/Lessons.Vol"; });
         fs::remove(root.Path("src/Corvex/Lessons/Lessons.Vol"));
-        root.Write("script.txt", std::string("dialog INSERT_CD1\nshell \"kill -") + signal +
-                                     " $PPID\"\nwait 1000\n");
+        root.Write("script.txt",
+                   std::string("dialog INSERT_CD1\nread 2023\nread 2024\nread 1\nshell \"kill -") +
+                       signal + " $PPID\"\nwait 1000\n");
         const CommandResult r =
             testsupport::RunCommand(std::string(kTimeout) + testsupport::StarterRun::Simrun() +
                                     " --dir " + inst + " " + root.Path("script.txt") + " 2>&1");
         EXPECT_NE(r.status, 124) << "the prompt never ended\n" << r.out;
         ExpectCleanEnd(r);
         EXPECT_NE(r.out.find("end of session: closing without questions"), std::string::npos)
+            << r.out;
+        // The prompt's words name its buttons, and its path is written one way.
+        EXPECT_NE(r.out.find("read 1 Button \"Retry\""), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("then press Retry."), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("press OK"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\"Looking for " + root.Path("src") + "/Corvex/Lessons/Lessons.Vol\""),
+                  std::string::npos)
             << r.out;
     }
 }
@@ -297,7 +314,15 @@ TEST_F(FilesRefused, AVideoThatIsAPipeOrAFolderIsRefused) {
 // device or a device as the list and as the report is neither waited on nor written into, and
 // the tiles still come.
 TEST_F(FilesRefused, TheTileListAndDebugReportsThatAreNoFilesAreNotWaitedOn) {
-    for (const Stander& s : kStanders) {
+    std::vector<Stander> standers(std::begin(kStanders), std::end(kStanders));
+    standers.push_back(
+        {"Loop",
+         [](const std::string& p) {
+             fs::create_symlink(fs::path(p).filename(), p);
+             return true;
+         },
+         [](const std::string& p) { return fs::read_symlink(p) == fs::path(p).filename(); }});
+    for (const Stander& s : standers) {
         SCOPED_TRACE(s.name);
         testsupport::TempFolder root("zephlon-tiles");
         const std::string inst = InstallWithSource(root, [](const fs::path& rel) {
@@ -305,9 +330,12 @@ TEST_F(FilesRefused, TheTileListAndDebugReportsThatAreNoFilesAreNotWaitedOn) {
         });
         const std::string list = inst + "/Art/Terrain/USA/TedCache.lst";
         const std::string report = inst + "/DmpRwy.out";
-        if (!s.make(list) || !s.make(report)) continue;
-        root.Write("inst/Zephlon.ini", "[Debug]\nDumpRunways=1\n");
-        root.Write("script.txt", "frame-interval 20\nwait 500\nquit\n");
+        const std::string buildings = inst + "/DmpBuild.out";
+        if (!s.make(list) || !s.make(report) || !s.make(buildings)) continue;
+        root.Write("inst/Zephlon.ini", "[Debug]\nDumpRunways=1\nDumpBuildings=1\n");
+        root.Write(
+            "script.txt",
+            "answer \"could not write these reports\" OK\nframe-interval 20\nwait 500\nquit\n");
         const CommandResult r =
             testsupport::RunCommand(std::string(kTimeout) + testsupport::StarterRun::Simrun() +
                                     " --dir " + inst + " " + root.Path("script.txt") + " 2>&1");
@@ -315,6 +343,15 @@ TEST_F(FilesRefused, TheTileListAndDebugReportsThatAreNoFilesAreNotWaitedOn) {
         ExpectCleanEnd(r);
         EXPECT_TRUE(s.stayed(list));
         EXPECT_TRUE(s.stayed(report));
+        EXPECT_TRUE(s.stayed(buildings));
+        // Each report the settings asked for is said, with what stands in its place.
+        const std::size_t box = r.out.find("Zephlon could not write these reports");
+        EXPECT_NE(box, std::string::npos) << r.out;
+        for (const char* name : {"DmpRwy.out", "DmpBuild.out"})
+            EXPECT_NE(r.out.find(std::string(name) + ": " + kSaidOf.at(s.name), box),
+                      std::string::npos)
+                << name << "\n"
+                << r.out;
         int copied = 0;
         for (const auto& e : fs::directory_iterator(inst + "/Art/Terrain/USA"))
             copied += e.path().extension() == ".TED" && e.is_regular_file() ? 1 : 0;
@@ -384,6 +421,29 @@ TEST_F(FilesRefused, BothSettingsFilesUnusableIsSaid) {
     EXPECT_EQ(r.out.find("kept in Zephlon.kept.ini instead"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::is_directory(dir.Path("Zephlon.ini")));
     EXPECT_TRUE(IsPipe(dir.Path("Zephlon.kept.ini")));
+}
+
+// A stand-in too large to be settings when Zephlon.ini can be used again: one note says why it
+// is not taken back, and it stays as it is.
+TEST_F(FilesRefused, AKeptSettingsFileTooLargeIsSaidOnceForWhatItIs) {
+    for (const std::size_t size :
+         {std::size_t{(16u << 20) + 1}, std::size_t{16400000} + (1u << 20)}) {
+        SCOPED_TRACE(size);
+        dir.Write("Zephlon.ini", "[Settings]\ncrashdetect=1\n");
+        std::string kept = "[Kept]\nmark=7\n";
+        kept.resize(size, ';');
+        dir.Write("Zephlon.kept.ini", kept);
+        const CommandResult r =
+            PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n");
+        ExpectCleanEnd(r);
+        const std::string out = r.out.substr(0, 4000);
+        EXPECT_NE(out.find("could not be taken back into Zephlon.ini: it is larger than 16 MB."),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(out.find("no error was reported"), std::string::npos) << out;
+        EXPECT_EQ(out.find("is not read or written"), std::string::npos) << out;
+        EXPECT_EQ(dir.Read("Zephlon.kept.ini").size(), size);
+    }
 }
 
 // The settings kept in the stand-in while Zephlon.ini could not be used come back into it once

@@ -173,12 +173,13 @@ void Put(const testsupport::TempFolder& dir, const fs::path& relative, const std
     dir.Write(relative.string(), bytes);
 }
 
-// Whether a message box the user read (its text runs to the next line of the trace) names it.
-bool NamedInBox(const std::string& out, const std::string& name) {
+// Whether a message box the user read (its text runs to the next line of the trace) names it,
+// and says `why` with it.
+bool NamedInBox(const std::string& out, const std::string& name, const std::string& why = "") {
     for (std::size_t at = 0; (at = out.find("] dialog ", at)) != std::string::npos; ++at) {
         const std::string box = out.substr(at, out.find("\n[", at) - at);
         if ((box.rfind("] dialog GENERIC", 0) == 0 || box.rfind("] dialog - ", 0) == 0) &&
-            box.find(name) != std::string::npos)
+            box.find(name) != std::string::npos && box.find(why) != std::string::npos)
             return true;
     }
     return false;
@@ -330,6 +331,7 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         "answer \"could not be loaded\" OK always\nanswer SelectPilot OK always\n"
         "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
         "set 1120 KSQLtoKFAT.Pln\nclick 1\nwait 1500\nmenu 466\nwait 200\n"
+        "menu 455\ndialog SoundVolume\nclick 1 right\nwait 100\nclick 2\nwait 100\n"
         "save @dir/after.flt\nquit\n";
     auto play = [&](const testsupport::TempFolder& dir) {
         std::string text = script;
@@ -410,21 +412,44 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
     struct Place {
         std::string name, where;
         const char* kind = nullptr;  // a stand-in of the turn when null
+        const char* why = "";        // what the box says of it
     };
-    const Place places[] = {
-        {"na.apt", "Data/Nav/na.apt"},   {"na.ils", "Data/Nav/na.ils"},
-        {"na.ndb", "Data/Nav/na.ndb"},   {"na.vct", "Data/Nav/na.vct"},
-        {"rwys.bin", "Data/Runways/rwys.bin"}, {"buildings.bin", "Data/Buildings/buildings.bin"},
-        {"obstacle.bin", "Data/Obstacle/obstacle.bin"}, {"GridText.bin", "Art/Terrain/USA/GridText.bin"},
-        {"Perform.Vol", "Data/Perform.Vol", "pipe"}, {"popups.hlp", "help/popups.hlp", "loop"},
-        {"loading.bmp", "Art/Intro/loading.bmp", "device"}, {"CURRENT", "PILOT/CURRENT", "pipe"},
-        {"KSQLtoKFAT.Pln", "FlightPlans/KSQLtoKFAT.Pln", "pipe"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "pipe"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "folder"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "loop"},
-        {".zephlon.temporaries", ".zephlon.temporaries", "2 GB"}};
+    const char* const kPipe = "not a plain file (it is a pipe)";
+    const char* const kDevice = "not a plain file (it is a link to a device)";
+    const char* const kLoop = "is a link loop";
+    const Place places[] = {{"na.apt", "Data/Nav/na.apt"},
+                            {"na.ils", "Data/Nav/na.ils"},
+                            {"na.ndb", "Data/Nav/na.ndb"},
+                            {"na.vct", "Data/Nav/na.vct"},
+                            {"rwys.bin", "Data/Runways/rwys.bin"},
+                            {"buildings.bin", "Data/Buildings/buildings.bin"},
+                            {"obstacle.bin", "Data/Obstacle/obstacle.bin"},
+                            {"GridText.bin", "Art/Terrain/USA/GridText.bin"},
+                            {"Perform.Vol", "Data/Perform.Vol", "pipe"},
+                            {"popups.hlp", "help/popups.hlp", "loop"},
+                            {"loading.bmp", "Art/Intro/loading.bmp", "device"},
+                            {"CURRENT", "PILOT/CURRENT", "pipe"},
+                            {"KSQLtoKFAT.Pln", "FlightPlans/KSQLtoKFAT.Pln", "pipe"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "pipe"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "folder"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "loop"},
+                            {".zephlon.temporaries", ".zephlon.temporaries", "2 GB"},
+                            {"popups.bin", "help/popups.bin", "pipe", kPipe},
+                            {"popups.bin", "help/popups.bin", "device", kDevice},
+                            {"popups.bin", "help/popups.bin", "loop", kLoop},
+                            {"popups.bin", "help/popups.bin", "empty", "empty or damaged"},
+                            {"popups.bin", "help/popups.bin", "2 GB", "too large"},
+                            {"popups.hlp", "help/popups.hlp", "empty", "empty or damaged"},
+                            {"USA.Vol", "Art/USA.Vol", "pipe", kPipe},
+                            {"USA.Vol", "Art/USA.Vol", "device", kDevice},
+                            {"USA.Vol", "Art/USA.Vol", "loop", kLoop},
+                            {"loading.bmp", "Art/Intro/loading.bmp", "loop", kLoop},
+                            {"Palettes.Vol", "Art/Palettes.Vol", "pipe", kPipe},
+                            {"SndFx.Vol", "Snd/SndFx.Vol", "device", kDevice},
+                            {"Wx.Vol", "Art/Wx.Vol", "loop", kLoop},
+                            {"CURRENT", "PILOT/CURRENT", "empty", "empty or damaged"}};
     int turn = 1;
-    for (const auto& [name, where, standIn] : places) {
+    for (const auto& [name, where, standIn, why] : places) {
         const std::string kind = standIn != nullptr ? standIn : kStandIns[turn++ % 4];
         SCOPED_TRACE(name + " as a " + kind);
         DamagedInstallation run(std::nullopt);
@@ -437,10 +462,11 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         if (kind == "device") fs::create_symlink("/dev/zero", target);
         if (kind == "loop") fs::create_symlink(target.filename(), target);
         if (kind == "folder") fs::create_directory(target);
+        if (kind == "empty") run.dir.Write(where, "");
         if (kind == "2 GB") std::ofstream(target).close(), fs::resize_file(target, 2ull << 30);
         const CommandResult r = play(run.dir);
         EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 4000 ? r.out.size() - 4000 : 0);
-        EXPECT_TRUE(NamedInBox(r.out, name)) << r.out.substr(0, 6000);
+        EXPECT_TRUE(NamedInBox(r.out, name, why)) << r.out.substr(0, 6000);
     }
 }
 

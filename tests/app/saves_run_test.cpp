@@ -6,6 +6,7 @@
 // held to what its fields mean; the start-up naming installation files it cannot read; and the
 // end of a session closing the program without a question.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -228,19 +229,46 @@ TEST_F(SavesRun, SettingsThatCannotBeStoredAreSaidAtTheClose) {
     EXPECT_EQ(dir.Read("Zephlon.ini"), before);
 }
 
-// A pilot file too short for its header: named as damaged before the pilot dialog and again when
-// chosen; the user makes a new pilot and flies; the damaged file stays as it was.
+// A pilot file too short for its header, or something that is no file in its place: named with
+// why before the pilot dialog and again when chosen; the user makes a new pilot and flies; what
+// stood there stays as it was.
 TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
-    dir.Write("PILOT/Student.PLT", std::string(40, '\x7f'));
-    const CommandResult r = Play(Script("pilot-damaged.simrun"));
-    const std::string said = "The pilot file PILOT\\Student.PLT is damaged and cannot be read";
-    const std::size_t first = ExpectRanAndSaid(r, said);
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_NE(r.out.find("read 2023 Static \"" + said, first + 1), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
-    EXPECT_EQ(dir.Read("PILOT/Student.PLT"), std::string(40, '\x7f'));
-    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Pat", 4));
-    EXPECT_EQ(dir.Read("PILOT/Pat.PLT").size(), 106u);
+    struct Case {
+        const char* kind;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"short", "is damaged and cannot be read"},
+        {"loop", "cannot be read: it is a link loop"},
+        {"pipe", "cannot be read: it is not a plain file (it is a pipe)"},
+        {"device", "cannot be read: it is not a plain file (it is a link to a device)"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const std::string said = std::string("The pilot file PILOT\\Student.PLT ") + c.said;
+        const std::string file = dir.Path("PILOT/Student.PLT");
+        fs::remove(file);
+        fs::remove(dir.Path("PILOT/Pat.PLT"));
+        dir.Write("PILOT/CURRENT", std::string("Student", 8));
+        const std::string kind = c.kind;
+        if (kind == "short") dir.Write("PILOT/Student.PLT", std::string(40, '\x7f'));
+        if (kind == "loop") fs::create_symlink("Student.PLT", file);
+        if (kind == "pipe") {
+            ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+        }
+        if (kind == "device") fs::create_symlink("/dev/zero", file);
+        const CommandResult r = Play(Script("pilot-damaged.simrun"));
+        const std::size_t first = ExpectRanAndSaid(r, said);
+        EXPECT_NE(r.out.find("read 2023 Static \"" + said, first + 1), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+        if (kind == "short") {
+            EXPECT_EQ(dir.Read("PILOT/Student.PLT"), std::string(40, '\x7f'));
+        } else {
+            EXPECT_EQ(fs::symlink_status(file).type(),
+                      kind == "pipe" ? fs::file_type::fifo : fs::file_type::symlink);
+        }
+        EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Pat", 4));
+        EXPECT_EQ(dir.Read("PILOT/Pat.PLT").size(), 106u);
+    }
 }
 
 // A pilot file whose count (bytes 104-105) is lower than the whole entries it holds: the start

@@ -1,12 +1,14 @@
 #include "win/file_api.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "support/temp_folder.h"
 
@@ -43,6 +45,43 @@ struct CloseAtExit {
 TEST_F(FileApiTest, FilesCanBeClosedByStaticDestructors) {
     theLateCloser.handle = CreateFile(Win("late.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS);
     EXPECT_TRUE(theLateCloser.handle.IsValid());
+}
+
+// What stands at a name is said for what it is, through links and loops of them; a plain file
+// or nothing is no refusal, and a path of the machine is shown with one kind of separator.
+TEST_F(FileApiTest, WhatIsNoPlainFileIsSaidForWhatItIs) {
+    Make("plain.txt", "x");
+    fs::create_directory(root_ + "/folder");
+    ASSERT_EQ(mkfifo((root_ + "/pipe").c_str(), 0600), 0);
+    for (const auto& [link, to] : {std::pair{"device", "/dev/null"},
+                                   {"toplain", "plain.txt"},
+                                   {"dangling", "gone"},
+                                   {"self", "self"},
+                                   {"loopa", "loopb"},
+                                   {"loopb", "loopa"},
+                                   {"topipe", "pipe"}})
+        fs::create_symlink(to, root_ + "/" + link);
+    const std::string no = "it is not a plain file (it is a ",
+                      loop = "it is a link loop (its links lead back to themselves)";
+    const std::pair<const char*, std::string> cases[] = {{"plain.txt", ""},
+                                                         {"toplain", ""},
+                                                         {"missing", ""},
+                                                         {"dangling", ""},
+                                                         {"FOLDER", no + "folder)"},
+                                                         {"pipe", no + "pipe)"},
+                                                         {"topipe", no + "link to a pipe)"},
+                                                         {"device", no + "link to a device)"},
+                                                         {"self", loop},
+                                                         {"loopa", loop}};
+    for (const auto& [name, said] : cases) {
+        EXPECT_EQ(DescribeNoPlainFile(Win(name)), said) << name;
+        EXPECT_EQ(DescribeFileErrorAt(Win(name), ERROR_BAD_FILE_TYPE),
+                  said.empty() ? DescribeFileError(ERROR_BAD_FILE_TYPE) : said)
+            << name;
+        EXPECT_EQ(DescribeFileErrorAt(Win(name), ERROR_DISK_FULL), "the disk is full") << name;
+    }
+    EXPECT_EQ(ShownPath("/media/disc\\Corvex\\Art\\USA.Vol"), "/media/disc/Corvex/Art/USA.Vol");
+    EXPECT_EQ(ShownPath("Art\\USA.Vol"), "Art\\USA.Vol");
 }
 
 TEST_F(FileApiTest, WriteThenReadBack) {
