@@ -79,11 +79,15 @@ function(zephlon_system)
 endfunction()
 
 # One executable per sub-folder of FOLDER (tools/volpack -> bin/volpack), linked with everything.
+# The names in ZEPHLON_SKIPPED_PROGRAMS are left out (the sanitizer tree's tools no test runs).
 function(zephlon_programs folder)
   file(GLOB dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/${folder}/*)
   foreach(dir IN LISTS dirs)
     if(IS_DIRECTORY ${dir})
       get_filename_component(name ${dir} NAME)
+      if(name IN_LIST ZEPHLON_SKIPPED_PROGRAMS)
+        continue()
+      endif()
       file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
       if(srcs)
         add_executable(${name} ${srcs})

@@ -349,8 +349,9 @@ int VolumeRStream::OpenVolume(std::string_view path) {
         FreeIndex();
         return 0;
     }
-    // Checking the index touched every member's header: only the members read stay in memory.
-    mapping.ReleasePages();
+    // Checking the index touched every member's header. Those pages stay mapped (clean pages of
+    // the file, which the system can take back): dropping them made every member read fault
+    // them in again, about a sixth of the processor time of a start.
     memory.OpenReadOnly(viewSize, view);
     volumeOpen = true;
     return 1;
