@@ -77,6 +77,19 @@ const StopSound kStop[5] = {
     {-500, 9000, 26, -500}, {-50, 4000, 18, 0},
 };
 
+// The level a running engine's sound has at a pitch: higher pitched, louder.
+int RunningLevel(int frequency, int type) {
+    const double f = frequency;
+    switch (type) {
+        case 0:
+            return static_cast<int>(f / 31000.0 * 400.0 - 400.0);
+        case 4:
+            return static_cast<int>(f / 30000.0 * 400.0 - 400.0) - 200;
+        default:
+            return static_cast<int>(f / 22050.0 * 400.0 - 400.0);
+    }
+}
+
 // Starts the running sound of an engine; false for a type without engine sounds.
 bool PlayRunningSound(int engine, int type) {
     if (type < 0 || type > 4 || (engine == 1 && !Twin(type))) return false;
@@ -234,8 +247,13 @@ void RestartEngineSounds() {
         }
         EngineChannel(engine).running = StarterChannel(engine).running = 1;
         if (PlayRunningSound(engine, type)) {
-            EngineChannel(engine).snapToTarget = 1;
-            EngineChannel(engine).forceUpdate = 1;
+            // An engine that already runs is heard at its running level at once, not at the
+            // quiet level a start fades in from; its pitch follows the tachometer next.
+            SoundChannel& e = EngineChannel(engine);
+            e.lastLevel = RunningLevel(e.frequency, type);
+            SetChannelLevel(e, e.lastLevel);
+            e.snapToTarget = 1;
+            e.forceUpdate = 1;
         }
     }
 }
@@ -267,19 +285,7 @@ void RequestEngineStopSound(int engine) {
 
 void SoundChannel::UpdateEngineFrequency(std::int16_t rpm, int type, int rightEngine) {
     if (theSoundDevice.active == 0 || buffer == nullptr) return;
-    const double f = frequency;
-    int newLevel;
-    switch (type) {
-        case 0:
-            newLevel = static_cast<int>(f / 31000.0 * 400.0 - 400.0);
-            break;
-        case 4:
-            newLevel = static_cast<int>(f / 30000.0 * 400.0 - 400.0) - 200;
-            break;
-        default:
-            newLevel = static_cast<int>(f / 22050.0 * 400.0 - 400.0);
-            break;
-    }
+    const int newLevel = RunningLevel(frequency, type);
     const cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
     const int ignition = rightEngine != 0 ? sw.ignitionRight : sw.ignitionLeft;
     const bool oneMagneto = ignition == 1 || ignition == 2;

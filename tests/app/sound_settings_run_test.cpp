@@ -3,6 +3,7 @@
 // turned on again, the engine is heard again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,48 @@ TEST_F(SoundSettingsRun, TheCardStaysOpenUntilThePilotPauses) {
         const std::vector<double> left = testsupport::Channel(w.samples, 0);
         ASSERT_GT(left.size(), 11025u);
         EXPECT_GT(testsupport::Rms(std::vector<double>(left.end() - 11025, left.end())), 100.0);
+    }
+}
+
+// A flight loaded with its engines running is heard at its running level from the first frames
+// after the load, as loud as a second later; one loaded with its engines stopped is silent.
+TEST_F(SoundSettingsRun, ALoadedFlightSoundsAsItsEnginesRun) {
+    const std::string resume = "menu 109\ndialog \"Resume Flight\"\nset 1120 ";
+    struct Case {
+        const char* name;
+        std::string before;  // steps before the load
+        std::string load;
+        bool heard;
+    };
+    const Case cases[] = {
+        {"172 idling on the ground", "", resume + "C172Fly.Flt\nkey Return press\n", true},
+        {"172 in cruise", "", resume + "Cruise.Flt\nkey Return press\n", true},
+        {"Bonanza on the ground", "", resume + "BonFly.Flt\nkey Return press\n", true},
+        {"Baron on the ground", "", resume + "BarFly.Flt\nkey Return press\n", true},
+        {"King Air on the ground", "", resume + "KingFly.Flt\nkey Return press\n", true},
+        {"jet on the ground", "", resume + "JetFly.Flt\nkey Return press\n", true},
+        {"restart", "", "key Ctrl+E press\n", true},
+        {"another aircraft (the Bonanza)", resume + "C172Fly.Flt\nkey Return press\nwait 1000\n",
+         "menu 130\ndialog FlightModel\nclick 1743\nclick 1\n", true},
+        {"Baron parked", resume + "C172Fly.Flt\nkey Return press\nwait 1000\n",
+         resume + "BarStop.Flt\nkey Return press\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::CommandResult r =
+            Play("frame-interval 20\nwait 500\n" + c.before + "audio " + dir.Path("before.wav") +
+                 "\n" + c.load + "wait 200\naudio " + dir.Path("first.wav") + "\nwait 800\naudio " +
+                 dir.Path("rest.wav") + "\nwait 1000\naudio " + dir.Path("later.wav") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const double first = Loudness("first.wav");
+        const double later = Loudness("later.wav");
+        if (!c.heard) {
+            EXPECT_LT(std::max({first, Loudness("rest.wav"), later}), 1.0);
+            continue;
+        }
+        ASSERT_GT(later, 1000.0);
+        EXPECT_GT(first, 0.8 * later)
+            << first << " in the first fifth of a second, " << later << " a second later";
     }
 }
 
