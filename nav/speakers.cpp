@@ -126,13 +126,7 @@ void AtisSpeech::ComposeAtis() {
     phrase(5);
     QueueSpelled(dewPointText, words, v);
     phrase(6);
-    if (windSpeedText != "0") {
-        QueueSpelled(windDirectionText, words, v);
-        phrase(7);
-        QueueSpelled(windSpeedText, words, v);
-    } else {
-        phrase(AtisWordCode("calm"));
-    }
+    QueueWind();
     phrase(8);
     QueueSpelled(altimeterText, words, v);
     std::array<std::string, 6> r;
@@ -194,6 +188,18 @@ void AtisSpeech::ComposeAtis() {
     speaking = 1;
 }
 
+void AtisSpeech::QueueWind() {
+    const int v = voiceOffset;
+    auto phrase = [&](int n) { AppendWord(static_cast<std::uint16_t>(kAtisPhrases + n + v)); };
+    if (windSpeedText != "0") {
+        QueueSpelled(windDirectionText, kControllerWords, v);
+        phrase(7);
+        QueueSpelled(windSpeedText, kControllerWords, v);
+    } else {
+        phrase(AtisWordCode("calm"));
+    }
+}
+
 void AtisSpeech::ComposeObservation() {
     const int v = voiceOffset;
     const int words = kControllerWords;
@@ -202,13 +208,7 @@ void AtisSpeech::ComposeObservation() {
     QueueSpelled(timeText, words, v);
     phrase(2);
     phrase(6);
-    if (windSpeedText != "0") {
-        QueueSpelled(windDirectionText, words, v);
-        phrase(7);
-        QueueSpelled(windSpeedText, words, v);
-    } else {
-        phrase(AtisWordCode("calm"));
-    }
+    QueueWind();
     // The world's air is clear below its clouds: ten miles and more.
     phrase(kVisibilityPhrase);
     QueueSpelled("10", words, v);

@@ -57,6 +57,8 @@ public:
     // The automated station's observation: time, wind, visibility, sky, temperature, dew point
     // and altimeter.
     void ComposeObservation();
+    // "Wind" is said before: the direction and speed, or "calm".
+    void QueueWind();
     // The word clip code of a sky or wind word (195 for a word the table lacks).
     [[nodiscard]] static int AtisWordCode(std::string word);
 
