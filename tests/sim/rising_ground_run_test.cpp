@@ -200,6 +200,11 @@ TEST(RisingGroundRun, FlownLevelIntoAMountainsFlankEachTypeCrashesThere) {
         const double* below = &f.ground[i * (kReports + 1)];  // where it started, then reports
         const double* alt = &f.alt[i * kReports];
         if ((cases[i].summitFeet - below[0]) / kFeetPerMetre < cases[i].metres / 10.0) continue;
+        // A start whose ground first falls away may not reach the flank in the time flown: it
+        // says nothing unless the ground came within 20 ft of the wheels before the last report.
+        bool met = false;
+        for (int k = 0; k + 1 < kReports; ++k) met = met || alt[k] - below[k + 1] < 20.0;
+        if (!met) continue;
         ++flown;
         ExpectCrashedAtRest(run, "Hill" + std::to_string(i));
         // On the flank where the ground met it, not carried up it: it ends below the summit,

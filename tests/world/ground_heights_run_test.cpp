@@ -972,7 +972,7 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
     // Kings Mountain (37.4450, -122.3420) to Sierra Morena (37.4109, -122.3060) and on to Castle
     // Rock (37.2304, -122.0962): a station every mile or so, each looked at across the line.
     const std::size_t crest = places.size();
-    EXPECT_GE(crest, 300u);
+    EXPECT_GE(crest, FullSweeps() ? 300u : 135u);
     const double line[][2] = {{37.4450, -122.3420}, {37.4109, -122.3060}, {37.2304, -122.0962}};
     for (const auto& [leg, stations] : {std::pair{0, 3}, std::pair{1, 17}})
         for (int k = leg == 0 ? 0 : 1; k <= stations; ++k) {
