@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
@@ -122,7 +123,8 @@ struct RisingGround {
     std::int64_t knots = 0;     // the speed over the ground
 };
 
-RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLimits& lim) {
+RisingGround IntoRisingGround(std::int64_t closure, double slope, std::int32_t stepsAirborne,
+                              const CrashLimits& lim) {
     const FlightModelState& s = theFlightModelState;
     RisingGround g;
     const double metresPerSecond = GroundSpeed();
@@ -146,7 +148,7 @@ RisingGround IntoRisingGround(std::int64_t closure, double slope, const CrashLim
         theFlightWorldServices.groundIsRunway() != 0)
         return g;
     const double share = (kFlyingSpeedOverStall - v) / (kFlyingSpeedOverStall - 1.0);
-    if (v > kFlyingSpeedOverStall && s.fmOGV != 1 && theStepsAirborne >= kStepsOfAFlight)
+    if (v > kFlyingSpeedOverStall && s.fmOGV != 1 && stepsAirborne >= kStepsOfAFlight)
         g.why = "Off the runway at flying speed";
     else if (slope > kSteepestFieldGrade &&
              static_cast<double>(closure) > share * static_cast<double>(kGearLimitClosure))
@@ -167,16 +169,6 @@ std::int64_t GroundRiseSpeed() {
     return RiseSpeedOf(GroundSlopeAlongTrack());
 }
 
-namespace {
-// Every contact with the ground ends the count of steps in the air, however it is judged.
-struct ContactEnd {
-    ContactEnd() = default;
-    ContactEnd(const ContactEnd&) = delete;
-    ContactEnd& operator=(const ContactEnd&) = delete;
-    ~ContactEnd() { theStepsAirborne = 0; }
-};
-}  // namespace
-
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
@@ -189,7 +181,8 @@ void CheckCrash() {
         if (theStepsAirborne < kStepsOfAFlight) ++theStepsAirborne;
         return;
     }
-    const ContactEnd landed{};
+    // Every contact with the ground ends the count of steps in the air, however it is judged.
+    const std::int32_t stepsAirborne = std::exchange(theStepsAirborne, 0);
     // Wheels on water, touching down on it or rolling off a runway's end into it: a crash,
     // whatever the sink and the attitude.
     if (theCrashDetectEnabled && theGroundIsWater && theCrashed == 0 && s.fmOGV != 3) {
@@ -203,7 +196,7 @@ void CheckCrash() {
     const std::int64_t groundRise = RiseSpeedOf(slope);
     const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
     if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
-        const RisingGround ahead = IntoRisingGround(-sink, slope, lim);
+        const RisingGround ahead = IntoRisingGround(-sink, slope, stepsAirborne, lim);
         if (ahead.why != nullptr) {
             if (lim.showWhyCrash) {
                 char text[160];
