@@ -963,6 +963,9 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
         {"Hailey ID", 43.5196, -114.3153, 5318, 150},
         {"Salmon ID", 45.1758, -113.8959, 3945, 150},
         {"McCall ID", 44.9110, -116.0987, 5013, 150},
+        // Glenwood Springs (en.m.wikipedia.org), where the Roaring Fork leaves its canyon for
+        // the Colorado's, in a valley narrower than a cell.
+        {"Glenwood Springs CO", 39.5506, -107.3247, 5761, 150},
     };
     const std::size_t named = places.size();
     for (const GridCell& g : GentleGridCells())
