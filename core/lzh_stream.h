@@ -96,7 +96,7 @@ public:
     void Close() override;
 
 private:
-    struct Search;  // the ring and its binary search trees
+    struct Search;  // the ring and the chains of its strings
 
     void StartUp();
     void EmitToken();

@@ -13,13 +13,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
@@ -686,17 +690,96 @@ std::vector<std::uint8_t> Speak(const std::string& words) {
     return out;
 }
 
+// The cache of the slides' speech: a file named by a key of espeak-ng's version, the way it is
+// asked to speak and every slide's words, holding "ZGSS", u32 count, then per slide u32 size and
+// the samples. espeak-ng says the same words the same way each time, so a cached run writes the
+// same videos as a cold one, without starting espeak-ng once a slide.
+std::string SpeechKey(const std::vector<std::string>& words) {
+    std::string version;
+    if (FILE* pipe = popen("espeak-ng --version 2>/dev/null", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, pipe) != nullptr) version += line;
+        pclose(pipe);
+    }
+    if (version.empty()) return {};
+    std::uint64_t h = 14695981039346656037ull;
+    auto add = [&](const std::string& text) {
+        for (const char c : text) {
+            h ^= static_cast<unsigned char>(c);
+            h *= 1099511628211ull;
+        }
+        h ^= 0xFF;  // a separator, so that "ab" + "c" differs from "a" + "bc"
+        h *= 1099511628211ull;
+    };
+    add("ground school speech 1: -v en-us -s 150, pairs averaged to 8 bits");
+    add(version);
+    for (const std::string& w : words) add(w);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+    return hex;
+}
+
+bool ReadSpeech(const std::string& path, std::size_t count, std::vector<std::vector<std::uint8_t>>* speech) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u32 = [&](std::size_t at) {
+        return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
+    };
+    if (data.size() < 8 || std::memcmp(data.data(), "ZGSS", 4) != 0 || u32(4) != count) return false;
+    std::vector<std::vector<std::uint8_t>> read(count);
+    std::size_t at = 8;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (data.size() - at < 4) return false;
+        const std::uint32_t size = u32(at);
+        at += 4;
+        if (size == 0 || size > data.size() - at) return false;
+        read[i].assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + size));
+        at += size;
+    }
+    if (at != data.size()) return false;
+    *speech = std::move(read);
+    return true;
+}
+
+void WriteSpeech(const std::string& path, const std::vector<std::vector<std::uint8_t>>& speech) {
+    std::vector<std::uint8_t> out = {'Z', 'G', 'S', 'S'};
+    auto put = [&](std::size_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    put(speech.size());
+    for (const auto& clip : speech) {
+        if (clip.empty()) return;  // a slide espeak-ng failed to speak is not kept
+        put(clip.size());
+        out.insert(out.end(), clip.begin(), clip.end());
+    }
+    // Written aside and renamed, so that a build in the other tree never reads half a file.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    const std::string temporary = path + ".part" + std::to_string(::getpid());
+    {
+        std::ofstream file(temporary, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+        if (!file) {
+            std::filesystem::remove(temporary, ec);
+            return;
+        }
+    }
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) std::filesystem::remove(temporary, ec);
+}
+
 }  // namespace
 
 int MakeGroundSchool(Installation& installation, std::string* error) {
     return MakeGroundSchoolInto(installation.DataDir(), [&](const std::string& name, Bytes bytes) {
         installation.AddFile("train\\" + name, std::move(bytes));
-    }, false, error);
+    }, false, error, installation.CacheDir());
 }
 
 int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
-                         std::string* error) {
+                         std::string* error, const std::string& cacheDir) {
     std::vector<Lesson> lessons;
     if (!ReadLessons(dataDir + "/groundschool/lessons.txt", &lessons, error)) return 0;
     auto panel = DrawC172PanelPicture(kPanelHeight, nullptr);
@@ -714,8 +797,15 @@ int MakeGroundSchoolInto(const std::string& dataDir,
     for (const Lesson& l : lessons)
         for (const Slide& s : l.slides) all.push_back(&s);
     std::vector<std::vector<std::uint8_t>> speech(all.size());
+    std::vector<std::string> words;
+    for (const Slide* s : all) words.push_back(s->say.empty() ? s->head : s->say);
     if (!slidesOnly) {
-        if (HaveSpeaker()) {
+        const bool speaker = HaveSpeaker();
+        const std::string key = cacheDir.empty() || !speaker ? std::string() : SpeechKey(words);
+        const std::string cached = key.empty() ? std::string() : cacheDir + "/groundschool-" + key + ".speech";
+        if (!cached.empty() && ReadSpeech(cached, all.size(), &speech)) {
+            // kept from an earlier run
+        } else if (speaker) {
             std::size_t next = 0;
             std::mutex lock;
             std::vector<std::thread> workers;
@@ -728,10 +818,11 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                             if (next >= all.size()) return;
                             i = next++;
                         }
-                        speech[i] = Speak(all[i]->say.empty() ? all[i]->head : all[i]->say);
+                        speech[i] = Speak(words[i]);
                     }
                 });
             for (std::thread& w : workers) w.join();
+            if (!cached.empty()) WriteSpeech(cached, speech);
         } else {
             std::fprintf(stderr, "mkdata: espeak-ng is not installed (scripts/deps.sh): the ground-school "
                                  "videos are silent\n");

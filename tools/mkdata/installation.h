@@ -104,10 +104,11 @@ int MakeGroundSchool(Installation& installation, std::string* error);
 int MakePilots(Installation& installation, std::string* error);
 int MakeLessons(Installation& installation, std::string* error);
 // The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
-// 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
+// 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech. With a cache
+// folder the slides' speech is kept there under a key of espeak-ng's version and every text.
 int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
-                         std::string* error);
+                         std::string* error, const std::string& cacheDir = {});
 int MakePlans(Installation& installation, std::string* error);
 int MakeGpsArt(Installation& installation, std::string* error);
 // The aircraft selection's performance texts "P<type>.Txt" in "Data\Perform.Vol".

@@ -576,9 +576,14 @@ void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double
 }
 
 double AirportSurfaces::FromCentre(const End& e, double x, double y) {
-    double d = std::hypot(x - e.at.x, y - e.at.y) - e.halfWidth;
+    double d = 1e300;
     for (const Runway& s : e.strips)
         d = std::min(d, RectDistance(s, x, y));
+    // The disc's distance is no less than the farther of the two axes' (less its radius): only
+    // where that lies nearer than every runway is the square root taken.
+    const double dx = x - e.at.x, dy = y - e.at.y;
+    if (std::max(std::fabs(dx), std::fabs(dy)) - e.halfWidth < d)
+        d = std::min(d, std::hypot(dx, dy) - e.halfWidth);
     return std::max(0.0, d);
 }
 
@@ -590,7 +595,12 @@ double AirportSurfaces::Outside(const End& e, double x, double y) {
     const double half = e.halfWidth + kSurfaceSplay * std::clamp(t, 0.0, kSurfaceLength);
     const double beyond =
         t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
-    return std::hypot(std::max(0.0, s - half), beyond);
+    const double aside = std::max(0.0, s - half);
+    // Mostly one of the two is nothing (under the surface, beside it or past its end), and the
+    // distance is the other: no square root.
+    if (beyond == 0.0) return aside;
+    if (aside == 0.0) return beyond;
+    return std::hypot(aside, beyond);
 }
 
 double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shoreDistance,
