@@ -332,7 +332,7 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"ottawa ks", {"KOWI"}}, {"havana", {"MUHA"}}, {"halifax", {"CYHZ"}},
         {"montreal", {"CYUL"}}, {"quebec city", {"CYQB"}}, {"winnipeg", {"CYWG"}},
         {"calgary", {"CYYC"}}, {"edmonton", {"CYEG"}}, {"montego bay", {"MKJS"}},
-        {"victoria", {"KVCT"}}, {"victoria bc", {"CYYJ"}},
+        {"victoria", {"KVCT"}}, {"victoria bc", {"CYYJ"}}, {"port au prince", {"MTPP"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
