@@ -123,8 +123,7 @@ int AirportsPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND c
             const auto row = SelectTypedStation(
                 list, typed, [this](int r) { return directory->AirportRowRank(r); });
             if (row < 0) {
-                // A place with no airport leaves no row selected: nothing is shown or chosen.
-                // Text that begins no name keeps the row an earlier letter chose, shown as it is.
+                // Text that names no airport leaves no row selected: nothing is shown or chosen.
                 if (win::SendMessage(list, win::LB_GETCURSEL, 0, 0) < 0) ShowNoAirport();
                 return 1;
             }

@@ -166,8 +166,6 @@ std::vector<std::string> AirportsOfTypedCity(std::string_view typed) {
     return AirportsOfCity(CityList(), typed);
 }
 
-bool TypedNamesAPlaceOnly(std::string_view typed) { return NamesAPlaceOnly(CityList(), typed); }
-
 bool TypedPlaceWithState(std::string_view typed, std::vector<std::string>* place,
                          std::string* state) {
     return PlaceWithState(CityList(), typed, place, state);

@@ -46,7 +46,6 @@ using AirportStateTable = std::map<std::string, std::string, std::less<>>;
 
 // The same from the installation's lists (read once).
 [[nodiscard]] std::vector<std::string> AirportsOfTypedCity(std::string_view typed);
-[[nodiscard]] bool TypedNamesAPlaceOnly(std::string_view typed);
 [[nodiscard]] bool TypedPlaceWithState(std::string_view typed, std::vector<std::string>* place,
                                        std::string* state);
 [[nodiscard]] std::string StateOfListedAirport(std::string_view code);

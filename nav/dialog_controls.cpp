@@ -186,10 +186,10 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
             row = usBegins >= 0 ? usBegins : usHeld;
     }
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
-    // A place with no airport listed ("honolulu", "san carlos wy"): nothing is selected, rather
-    // than the airport elsewhere that an earlier letter selected.
-    if (row < 0 && rank && TypedNamesAPlaceOnly(typed))
-        win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(-1), 0);
+    // Text that names no airport, whether a place with none listed ("honolulu", "san carlos wy")
+    // or no word of any name ("qqqq"): nothing is selected, rather than the airport elsewhere
+    // that an earlier letter selected.
+    if (row < 0 && rank) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(-1), 0);
     return row;
 }
 

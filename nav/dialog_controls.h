@@ -53,7 +53,7 @@ private:
 // case; else, in a ranked list, the first name that holds its words whole ("lake tahoe" for
 // "South Lake Tahoe"), apostrophes left out. A place typed with its state takes an airport of
 // that state whose name begins with the place's or holds it ("loveland co"). -1 when none does:
-// the list is untouched, or left with no row selected when a place with no airport was typed.
+// a ranked list is left with no row selected, another list untouched.
 int SelectTypedStation(win::HWND list, std::string_view typed,
                        const std::function<int(int row)>& rank = {});
 

@@ -54,8 +54,8 @@ public:
     void UpdateWeather();
     void CollectData();
     void ComposeAtis();
-    // The automated station's observation: time, wind, visibility, sky, temperature, dew point
-    // and altimeter.
+    // The automated station's observation: the field spelled (its code: no clip says a name),
+    // time, wind, visibility, sky, temperature, dew point and altimeter.
     void ComposeObservation();
     // "Wind" is said before: the direction and speed, or "calm".
     void QueueWind();
@@ -73,6 +73,8 @@ public:
     // `automatedFreq` without a session.
     std::int32_t automated = 0;
     std::string automatedFreq;
+    // The height of the field kept (feet): its broadcast gives the air there.
+    std::int32_t fieldElevation = 0;
     std::string letterText;
     std::string timeText;
     std::string cloudBaseText;

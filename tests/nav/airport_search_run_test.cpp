@@ -326,6 +326,13 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"toronto on", {"CYYZ"}},
         {"cambridge", {"KBOS"}},
         {"cambridge md", {"KCGE"}},
+        // Nonsense selects nothing; a city abroad is found by its airline airport, a nation's
+        // capital before a town of the states, any other city abroad after ours.
+        {"qqqq", {}}, {"freeport", {"MYGF"}}, {"santo domingo", {"MDSD"}}, {"ottawa", {"CYOW"}},
+        {"ottawa ks", {"KOWI"}}, {"havana", {"MUHA"}}, {"halifax", {"CYHZ"}},
+        {"montreal", {"CYUL"}}, {"quebec city", {"CYQB"}}, {"winnipeg", {"CYWG"}},
+        {"calgary", {"CYYC"}}, {"edmonton", {"CYEG"}}, {"montego bay", {"MKJS"}},
+        {"victoria", {"KVCT"}}, {"victoria bc", {"CYYJ"}}, {"port au prince", {"MTPP"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)

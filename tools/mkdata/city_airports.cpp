@@ -31,8 +31,12 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
     for (const auto& r : rows) {
         ++line;
         City c;
+        const std::string airport = r.size() > 8 ? r[8] : std::string();
         if (r.size() < 8 || r[0].empty() || r[1].size() != 2 || r[7].rfind("https://", 0) != 0 ||
-            !ParseNumber(r[4], &c.lat) || !ParseNumber(r[5], &c.lon)) {
+            !ParseNumber(r[4], &c.lat) || !ParseNumber(r[5], &c.lon) || airport.size() > 4 ||
+            !std::all_of(airport.begin(), airport.end(),
+                         [](char ch) { return std::isupper(static_cast<unsigned char>(ch)) ||
+                                              std::isdigit(static_cast<unsigned char>(ch)); })) {
             *error = path + " line " + std::to_string(line) +
                      ": a city needs its name, state, position and source";
             return 0;
@@ -41,6 +45,8 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
         c.state = r[1];
         c.stateName = r[2];
         c.abroad = std::string_view(kUsStates).find(r[1] + " ") == std::string_view::npos;
+        c.nationsCapital = c.abroad && r[3] == "1";
+        c.airport = airport;
         cities->push_back(std::move(c));
     }
     return 1;
@@ -133,6 +139,10 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
     std::vector<std::tuple<int, double, std::string>> ranked;
     for (const SourceAirport& a : sources.airports) {
         if (a.kind != "land" || a.name.rfind("[X]", 0) == 0) continue;  // [X]: closed
+        if (a.icao == city.airport) {
+            ranked.emplace_back(-1, 0.0, a.icao);
+            continue;
+        }
         if ((abroad.count(a.icao) != 0) != city.abroad) continue;
         const double km = Distance(city.lat, city.lon, a.lat, a.lon) / 1000.0;
         if (km > kTowerReachKm || (!a.towered && (km > kFieldReachKm || !PublicField(a.icao))))
@@ -178,8 +188,14 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
 
 std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources,
                              const std::set<std::string>& abroad) {
+    std::vector<const City*> listed;
+    for (const City& c : cities)
+        listed.push_back(&c);
+    std::stable_partition(listed.begin(), listed.end(),
+                          [](const City* c) { return c->nationsCapital; });
     std::string text;
-    for (const City& c : cities) {
+    for (const City* city : listed) {
+        const City& c = *city;
         const std::vector<std::string> codes = RankCityAirports(c, cities, sources, abroad);
         text += c.name + "|" + c.state + "|" + c.stateName + "|";
         for (std::size_t i = 0; i < codes.size(); ++i)

@@ -18,14 +18,21 @@ struct City {
     // A city beyond the borders (its "state" a province's or a country's code): its airports
     // are those of its own country.
     bool abroad = false;
+    // A city beyond the borders that is its nation's capital.
+    bool nationsCapital = false;
+    // The city's airline airport where the row names it (the code of a field beyond the
+    // borders whose name may be none of the city's): the city's first airport.
+    std::string airport;
 };
 
 // The cities of data/places-us/cities.csv, most populous first. A row without its source, or
-// whose numbers do not read, stops the maker, naming the file's line.
+// whose numbers do not read, or whose airport is no code, stops the maker, naming the file's
+// line.
 int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::string* error);
 
 // The airports a city's name means, best first (at most three), among the land airports of our
-// country within 60 km that are open (`abroad`: the codes of those beyond the national borders):
+// country within 60 km that are open (`abroad`: the codes of those beyond the national borders),
+// the airline airport its row names first:
 //  1. its own towered airports: those whose name holds the city's (and no longer name of a listed
 //     city: North Las Vegas's field is not Las Vegas's), and the airline airports of Class B or C
 //     whose airspace area names the city ("Fort Myers FL", "Dallas-Fort Worth TX"), or, for a
@@ -47,9 +54,10 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
                                           const NavSources& sources,
                                           const std::set<std::string>& abroad);
 
-// The installation's list: a line a city, "name|state|state name|code code code", most populous
-// first; a city with no airport near ("name|state|state name|") is listed, so that typing it
-// selects nothing.
+// The installation's list: a line a city, "name|state|state name|code code code", the nations'
+// capitals beyond the borders first (Canada's Ottawa before the Kansas town), then the rest in
+// the order read; a city with no airport near ("name|state|state name|") is listed, so that
+// typing it selects nothing.
 std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources,
                              const std::set<std::string>& abroad);
 
