@@ -147,8 +147,9 @@ int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>
     int result = 0;
     error = win::ERROR_SUCCESS;
     {
-        // Every section's keys are gathered and the temporary file written once.
-        win::ProfileWriteBatch batch;
+        // Every section's keys are gathered and the temporary file written once, before it is
+        // renamed, even while another batch of writes is open (a save from a box shown at start-up).
+        win::ProfileWriteBatch batch(win::ProfileWriteBatch::kOwnFiles);
         IniFile file(temporary.c_str());
         result = write(file);
         if (result == 0) error = win::GetLastError();

@@ -73,10 +73,6 @@ double WingSpanMetres() {
     return kTypeAero[FlightModelBaseType()].span * 0.3048;
 }
 
-double AirTemperatureRatioAt(double altitudeFt) {
-    return Theta(altitudeFt);
-}
-
 double AirDensityAt(double altitudeFt) {
     return std::pow(Theta(altitudeFt), 4.14) * 0.002377;
 }

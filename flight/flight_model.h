@@ -110,9 +110,6 @@ void UpdateAtmosphere();
 void UpdateAirData();
 void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double& q);
 [[nodiscard]] double AirDensityAt(double altitudeFt);
-// The air's absolute temperature at a height above the sea over its temperature at the sea:
-// the atmosphere's layers cool as the flight model's do.
-[[nodiscard]] double AirTemperatureRatioAt(double altitudeFt);
 [[nodiscard]] double AircraftAltitudeFeet();
 // The current type's wing span, metres.
 [[nodiscard]] double WingSpanMetres();

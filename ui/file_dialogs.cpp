@@ -295,7 +295,13 @@ private:
             return;
         }
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (name.find('.') == std::string::npos && !request_.defaultExtension.empty())
+        // A save always makes a file of its own kind: a name typed with another extension (a
+        // pilot's or the settings' file) gets the kind's own added, so no other file is replaced.
+        const std::size_t dot = name.find_last_of('.');
+        if (!request_.defaultExtension.empty() &&
+            (dot == std::string::npos ||
+             (request_.save &&
+              !platform::EqualIgnoringCase(name.substr(dot + 1), request_.defaultExtension))))
             path += "." + request_.defaultExtension;
         // An existing file keeps the name as stored, whatever case was typed.
         FindData found;

@@ -951,9 +951,29 @@ bool CopyPrivateProfile(std::string_view fromFile, std::string_view fileName) {
 
 ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}
 
+ProfileWriteBatch::ProfileWriteBatch(Own) : outermost(true) {
+    Batch& batch = TheBatch();
+    ++batch.depth;
+    if (batch.pending.empty() && batch.edits.empty() && batch.changed.empty()) return;
+    auto outer = std::make_shared<Batch>();
+    outer->pending = std::move(batch.pending);
+    outer->edits = std::move(batch.edits);
+    outer->changed = std::move(batch.changed);
+    batch.pending.clear();
+    batch.edits.clear();
+    batch.changed.clear();
+    setAside = outer;
+}
+
 ProfileWriteBatch::~ProfileWriteBatch() {
     Flush();
-    --TheBatch().depth;
+    Batch& batch = TheBatch();
+    --batch.depth;
+    if (!setAside) return;
+    Batch& outer = *static_cast<Batch*>(setAside.get());
+    batch.pending.merge(outer.pending);
+    batch.edits.merge(outer.edits);
+    batch.changed.merge(outer.changed);
 }
 
 ProfileReadBatch::ProfileReadBatch() {

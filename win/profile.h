@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -84,7 +85,13 @@ bool CopyPrivateProfile(std::string_view fromFile, std::string_view fileName);
 // between see the gathered writes.
 class ProfileWriteBatch {
 public:
+    // A batch of its own files: what is written while it lives is stored when it ends (or at
+    // Flush), even inside another batch, whose own pending writes wait for that one. For a file
+    // the caller must find written at once, such as a temporary about to be renamed.
+    enum Own { kOwnFiles };
+
     ProfileWriteBatch();
+    explicit ProfileWriteBatch(Own);
     ~ProfileWriteBatch();
     ProfileWriteBatch(const ProfileWriteBatch&) = delete;
     ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
@@ -93,6 +100,8 @@ public:
 
 private:
     bool outermost;
+    // The enclosing batch's pending writes, set aside while a batch of its own files lives.
+    std::shared_ptr<void> setAside;
 };
 
 // While one of these lives (they nest), each settings file is looked at once: the reads after

@@ -338,6 +338,43 @@ TEST(HostileInput, SavesThatCannotBeMade) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
+// The flight-save dialog, answered Yes wherever it asks: a flight saved over an empty start-up
+// flight (whose box is still up) is written whole, with no temporary left; a name typed with
+// another kind's extension saves a flight of its own beside the pilot's file or the plan, which
+// stay as they were.
+TEST(HostileInput, SavedFlightsLandWholeAndReplaceOnlyFlights) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    struct Row {
+        const char* typed;
+        const char* emptied;  // made empty before the start, if any
+        const char* kept;     // must keep its bytes
+        const char* saved;    // must hold the flight afterwards
+    };
+    const Row rows[] = {
+        {"Startup", "Flights/Startup.Flt", nullptr, "Flights/Startup.Flt"},
+        {"..\\PILOT\\Student.PLT", nullptr, "PILOT/Student.PLT", "PILOT/Student.PLT.Flt"},
+        {"../FlightPlans/CaliforniaTour.Pln", nullptr, "FlightPlans/CaliforniaTour.Pln",
+         "FlightPlans/CaliforniaTour.Pln.Flt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        StarterRun run("zephlon-hostile-save-name");
+        if (row.emptied != nullptr) run.Dir().Write(row.emptied, "");
+        const std::string before = row.kept != nullptr ? run.Dir().Read(row.kept) : "";
+        const CommandResult r = run.Play(std::string("frame-interval 20\nwait 500\nmenu 108\n"
+                                                     "dialog \"Save Flight\"\nset 1152 ") +
+                                         row.typed +
+                                         "\nclick 1\nwait 300\nkey Return press\nwait 300\n"
+                                         "key Return press\nwait 300\nquit\n");
+        if (row.kept != nullptr) EXPECT_EQ(run.Dir().Read(row.kept), before) << r.out;
+        EXPECT_NE(run.Dir().Read(row.saved).find("[Aircraft]"), std::string::npos) << r.out;
+        const fs::path folder = fs::path(run.Dir().Path(row.saved)).parent_path();
+        for (const auto& e : fs::directory_iterator(folder))
+            EXPECT_NE(e.path().filename().string().front(), '.') << "left behind: " << e.path();
+        ExpectNoSanitizerReport(r);
+    }
+}
+
 // The exit question takes the script's answers: No keeps the program running, Yes ends it.
 TEST(HostileInput, AnswersReachTheExitQuestion) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
