@@ -12,7 +12,6 @@
 
 #include "cockpit/radio_words.h"
 #include "core/numeric.h"
-#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
@@ -29,15 +28,6 @@ constexpr int kAtisPhrases = 7000;
 constexpr int kObservationPhrase = 25, kVisibilityPhrase = 26, kSkyClearPhrase = 27;
 constexpr int kRunwayWord = 4543;
 constexpr int kAndWord = 4556;
-
-// The world's weather is one air over the whole world, its temperature given at the sea: a
-// field's is that air's at the field's height, cooling as the flight model's atmosphere does
-// (about 3.6 degrees Fahrenheit a thousand feet).
-int FieldTemperatureF(int seaLevelF, int elevationFt) {
-    constexpr double kRankine = 459.67;
-    const double rankine = (seaLevelF + kRankine) * flight::AirTemperatureRatioAt(elevationFt);
-    return static_cast<int>(std::lround(rankine - kRankine));
-}
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -94,9 +84,7 @@ void AtisSpeech::UpdateWeather() {
     cloudBaseText = std::to_string(theAtcHost.cloudBase());
     const int cover = theAtcHost.cloudCoverage();
     skyWord = cover < 2 ? "clear" : (cover < 4 ? "scattered" : (cover < 7 ? "broken" : "overcast"));
-    // The ATIS's field is the session's; the automated station's the one kept.
-    const int t = FieldTemperatureF(theAtcHost.temperatureF(),
-                                    automated != 0 ? fieldElevation : theAtcState.elev);
+    const int t = theAtcHost.temperatureF();
     temperatureText = std::to_string(t);
     dewPointText = std::to_string(t - 4);
     windDirectionText = std::to_string(theAtcHost.surfaceWindDirection());
@@ -332,7 +320,6 @@ bool AtisSpeech::HearsAutomatedStation(const std::string& com1, const std::strin
 int AtisSpeech::KeepAirport(int row) {
     if (row < 0) return 0;
     atisAirport = theNavDatabase.airports[static_cast<std::size_t>(row)].ident;
-    fieldElevation = theNavDatabase.airports[static_cast<std::size_t>(row)].elevation;
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;

@@ -73,8 +73,6 @@ public:
     // `automatedFreq` without a session.
     std::int32_t automated = 0;
     std::string automatedFreq;
-    // The height of the field kept (feet): its broadcast gives the air there.
-    std::int32_t fieldElevation = 0;
     std::string letterText;
     std::string timeText;
     std::string cloudBaseText;
