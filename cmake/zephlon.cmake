@@ -2,12 +2,12 @@
 
 set(ZEPHLON_WARNINGS -Wall -Wextra -Werror)
 
-# The CI trees (scripts/build.sh tests and sanitize) compile the libraries' files eight to a
-# unit: the headers are parsed once a batch (the optimised tree's libraries, cold on three
-# cores: 345 processor-seconds where a unit a file takes 532). Files with options of their own
+# The CI trees (scripts/build.sh tests and sanitize) compile the libraries' files, and the
+# tests' (zephlon_tests), eight to a unit: the headers are parsed once a batch (the optimised
+# tree's libraries, cold on three cores: 345 processor-seconds where a unit a file takes 532). Files with options of their own
 # (the frame's -O3 files, the sanitizer tree's -O2 ones, the zone reader) stay on their own.
 # Developers' trees keep one unit a file for quick incremental builds.
-option(ZEPHLON_UNITY "Compile the libraries in batches of eight files (unity build)" OFF)
+option(ZEPHLON_UNITY "Compile the libraries and the tests in batches of eight files (unity build)" OFF)
 set(ZEPHLON_UNITY_BATCH 8 CACHE STRING "Files in one unity batch")
 function(zephlon_unity target)
   if(ZEPHLON_UNITY)
@@ -201,6 +201,9 @@ function(zephlon_kept_test_sources out kind headers_pattern)
   set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
+# Test files compiled on their own in a unity tree (paths from the source folder).
+include(${PROJECT_SOURCE_DIR}/cmake/tests_compiled_alone.cmake)
+
 # tests/<folder>/*.cpp -> one GoogleTest executable <folder>_tests per folder. Without
 # ZEPHLON_UNIT_TESTS a folder's executable holds only its whole-program tests (the optimised
 # tree of scripts/test.sh: the unit tests run in the sanitizer tree).
@@ -259,6 +262,23 @@ function(zephlon_tests)
         -fno-sanitize=undefined,float-cast-overflow,float-divide-by-zero)
     endif()
     zephlon_test_pch(${name}_tests)
+    # The tests' files are compiled in batches too (ZEPHLON_UNITY): GoogleTest's macros and the
+    # headers under test are parsed once a batch. A batch may hold any eight files of a folder,
+    # so a file's own helpers (in its nameless namespace) must not take a name another file of
+    # its folder gives to something else; the files whose names still clash are compiled alone
+    # (cmake/tests_compiled_alone.cmake).
+    zephlon_unity(${name}_tests)
+    if(ZEPHLON_UNITY)
+      # In a batch no file is the compiler's main file, and GCC then warns of every test whose
+      # fixture lies in its file's nameless namespace.
+      target_compile_options(${name}_tests PRIVATE -Wno-subobject-linkage)
+    endif()
+    foreach(file IN LISTS srcs)
+      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${file})
+      if(relative IN_LIST ZEPHLON_TESTS_COMPILED_ALONE)
+        set_source_files_properties(${file} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+      endif()
+    endforeach()
     target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name}_tests PRIVATE ${lib} GTest::gtest GTest::gtest_main GTest::gmock)
     target_compile_definitions(${name}_tests PRIVATE

@@ -374,15 +374,16 @@ void ReportDamagedFile(const std::string& what, const std::string& given) {
     if (!told.insert(what).second) return;
     // A file that is no plain file at all is said for what it is.
     const std::string why = given.empty() ? win::DescribeNoPlainFile(what) : given;
-    DamagedFilesToTell().push_back(what + ": " + (why.empty() ? "it is damaged" : why));
+    const std::string shown = win::ShownPath(what);
+    DamagedFilesToTell().push_back(shown + ": " + (why.empty() ? "it is damaged" : why));
     if (why.empty()) {
         win::TraceLine("installation: " + what + " is damaged");
         std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
-                     what.c_str());
+                     shown.c_str());
     } else {
         win::TraceLine("installation: " + what + ": " + why);
         std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
-                     what.c_str(), why.c_str());
+                     shown.c_str(), why.c_str());
     }
 }
 

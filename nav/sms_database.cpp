@@ -19,6 +19,7 @@
 #include "nav/nav_host.h"
 #include "ui/dialog_services.h"
 #include "win/compositor.h"
+#include "win/file_api.h"
 #include "win/program_entry.h"
 
 namespace nav {
@@ -372,7 +373,8 @@ void SmsDatabase::SetSelectedRow(int kind, int row) {
 
 void SmsDatabase::ShowError(win::HWND parent, const char* format, const char* name) const {
     char message[512];
-    std::snprintf(message, sizeof message, format, name != nullptr ? name : fileName.c_str());
+    const std::string shown = win::ShownPath(name != nullptr ? name : fileName);
+    std::snprintf(message, sizeof message, format, shown.c_str());
     ui::ShowMessageBox(parent, message, ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 

@@ -180,8 +180,8 @@ std::string ShownPilotPath(const std::string& path) {
     const std::string& start = core::theSetupInfo.startFolder;
     if (!start.empty() && path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 &&
         path[start.size()] == '\\')
-        return path.substr(start.size() + 1);
-    return path;
+        return win::ShownPath(path.substr(start.size() + 1));
+    return win::ShownPath(path);
 }
 
 bool IsValidPilotName(std::string_view name) {

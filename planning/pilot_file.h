@@ -143,7 +143,8 @@ private:
 [[nodiscard]] std::string PilotFolder();
 [[nodiscard]] std::string PilotPath(std::string_view pilot);
 [[nodiscard]] std::string CurrentPilotPath();
-// A pilot path as the user knows the file: from the start-up folder ("PILOT\Student.PLT").
+// A pilot path as the user knows the file: from the start-up folder, with slashes
+// ("PILOT/Student.PLT").
 [[nodiscard]] std::string ShownPilotPath(const std::string& path);
 // Letters, digits, "-", "_" and blanks, 1 to 64 of them.
 [[nodiscard]] bool IsValidPilotName(std::string_view name);

@@ -29,7 +29,7 @@ std::string FromWorkingFolder(const std::string& path) {
 
 void ShowPlanMessage(win::HWND owner, const char* format, const std::string& path) {
     char text[600];
-    std::snprintf(text, sizeof text, format, path.c_str());
+    std::snprintf(text, sizeof text, format, win::ShownPath(path).c_str());
     ui::ShowMessageBox(owner, text, ui::MB_OK);
 }
 
@@ -165,7 +165,7 @@ int PromptLoadFlightPlan(win::HWND window, int) {
         } else if (plan->refusal.empty()) {
             ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
         } else {
-            const std::string text = "The flight plan " + path + " could not be loaded: its " +
+            const std::string text = "The flight plan " + win::ShownPath(path) + " could not be loaded: its " +
                                      plan->refusal + ".";
             ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
         }
@@ -184,7 +184,7 @@ int PromptLoadFlightPlan(win::HWND window, int) {
         std::snprintf(text, sizeof text,
                       "The flight plan %s has %s points; a plan holds at most %d, so the points "
                       "after %s were left out.",
-                      path.c_str(), count.c_str(), kMaxPlanNodes,
+                      win::ShownPath(path).c_str(), count.c_str(), kMaxPlanNodes,
                       LastKeptPoint(*plan).c_str());
         ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
     }

@@ -289,7 +289,7 @@ FlightTape::~FlightTape() {
 
 void FlightTape::Fail(win::HWND window, const char* format) {
     char text[512];
-    std::snprintf(text, sizeof text, format, name.c_str());
+    std::snprintf(text, sizeof text, format, win::ShownPath(name).c_str());
     message = text;
     ui::ShowMessageBox(window, message, ui::MB_OK);
 }

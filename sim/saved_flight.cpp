@@ -73,7 +73,7 @@ bool NamesAnAircraft(core::IniFile& file) {
 void TellHeldValues(const char* path) {
     const std::vector<std::string>& keys = flight::theHeldAircraftKeys;
     if (keys.empty() && !theUnknownAircraftType) return;
-    std::string text = std::string("The flight ") + path;
+    std::string text = "The flight " + win::ShownPath(path);
     if (theUnknownAircraftType) {
         text += " names the aircraft type " + std::to_string(*theUnknownAircraftType) +
                 ", which no aircraft has (0 to 5); it is flown as the Cessna 172 Skyhawk";
@@ -224,7 +224,8 @@ int ResumeFlight(win::HWND owner, int flag) {
     win::TraceLine(result != 0 ? "flight: resumed " + path : "flight: " + path + " not resumed");
     if (result == 0) {
         char text[512];
-        std::snprintf(text, sizeof text, "The flight %s could not be loaded.", path.c_str());
+        std::snprintf(text, sizeof text, "The flight %s could not be loaded.",
+                      win::ShownPath(path).c_str());
         ui::ShowMessageBox(owner, text, ui::MB_OK);
     }
     return result;

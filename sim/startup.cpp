@@ -201,16 +201,16 @@ void TellMissingDialogs(win::HWND window) {
 void TellSettingsFileProblems(win::HWND window) {
     std::string text;
     for (const RefusedSettingsFile& f : theRefusedSettingsFiles) {
-        text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + f.file +
+        text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + win::ShownPath(f.file) +
                 " cannot be used: " + f.why + ". It is left as it is, and ";
         if (f.standInWhy.empty()) {
             win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " +
                            f.standIn);
-            text += "the settings are read from and kept in " + f.standIn + " instead.";
+            text += "the settings are read from and kept in " + win::ShownPath(f.standIn) + " instead.";
         } else {
             win::TraceLine("settings: " + f.file + " not used: " + f.why + "; " + f.standIn +
                            " not used either: " + f.standInWhy + "; not kept");
-            text += "its stand-in " + f.standIn + " cannot be used either: " + f.standInWhy +
+            text += "its stand-in " + win::ShownPath(f.standIn) + " cannot be used either: " + f.standInWhy +
                     ". The program runs on its usual settings, and what this session changes " +
                     "is not kept.";
         }
@@ -303,14 +303,15 @@ void TellUnreadableInstallation(win::HWND window) {
         if (v.lostMembers > 0)
             why += " (" + std::to_string(v.lostMembers) + " of its members are lost)";
         win::TraceLine("installation: " + v.file + " " + (v.present ? "damaged" : "missing"));
+        const std::string shown = win::ShownPath(v.file);
         std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
-                     v.file.c_str(), why.c_str());
-        text += "\n" + v.file + ": " + why + ".";
+                     shown.c_str(), why.c_str());
+        text += "\n" + shown + ": " + why + ".";
     }
     if (tilesUnnamed > 0) {
         text += "\n" + std::to_string(tilesUnnamed) +
-                " more terrain tiles of Art\\Terrain\\USA are missing.";
-        std::fprintf(stderr, "zephlon: %zu more terrain tiles of Art\\Terrain\\USA are missing.\n",
+                " more terrain tiles of Art/Terrain/USA are missing.";
+        std::fprintf(stderr, "zephlon: %zu more terrain tiles of Art/Terrain/USA are missing.\n",
                      tilesUnnamed);
     }
     text += "\n\nInstalling the program again restores them.";
@@ -358,9 +359,9 @@ void RunStartup() {
         const std::string parked = DefaultFlightName(a != nullptr ? a->GetType() : 0, true);
         const bool fallback = !parked.empty() && LoadFlightFile(parked, 1) != 0;
         const std::string text =
-            "The flight " + FlightPath("Startup.Flt") + " is missing or damaged" +
-            (fallback ? "; the aircraft starts from " + FlightPath(parked) + " instead."
-                      : ", and so is " + FlightPath(parked) +
+            "The flight " + win::ShownPath(FlightPath("Startup.Flt")) + " is missing or damaged" +
+            (fallback ? "; the aircraft starts from " + win::ShownPath(FlightPath(parked)) + " instead."
+                      : ", and so is " + win::ShownPath(FlightPath(parked)) +
                             ": the aircraft has no place to start from.");
         std::fprintf(stderr, "zephlon: %s\n", text.c_str());
         ui::ShowMessageBox(w, text, ui::MB_ICONEXCLAMATION);
@@ -542,7 +543,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         if (!name.empty() && LoadFlightFile(name, 0) == 0) {
             // The aircraft still goes where it was sent (a plan's departure, the runway chosen),
             // but not as that flight would have it: the user learns why.
-            const std::string text = "The flight " + FlightPath(name) +
+            const std::string text = "The flight " + win::ShownPath(FlightPath(name)) +
                                      " is missing or damaged: the aircraft is placed without it, "
                                      "its engines, fuel and controls as they were.";
             std::fprintf(stderr, "zephlon: %s\n", text.c_str());

@@ -283,12 +283,13 @@ int ShowMessageBoxWithoutResources(std::string_view text, std::uint32_t type) {
 }
 
 std::string FileMessageText(std::string_view format, std::string_view path, std::uint32_t error) {
+    const std::string shown = win::ShownPath(path);
     std::string sentence(format);
     if (const std::size_t at = sentence.find("%s"); at != std::string::npos)
-        sentence.replace(at, 2, path);
+        sentence.replace(at, 2, shown);
     std::string reason = win::DescribeFileErrorAt(path, error);
-    if (!path.empty() && sentence.find(path) == std::string::npos) {
-        reason = std::string(path) + ": " + reason;
+    if (!shown.empty() && sentence.find(shown) == std::string::npos) {
+        reason = shown + ": " + reason;
     } else if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
         reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
     }

@@ -28,8 +28,8 @@ int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type);
 int ShowMessageBoxWithoutResources(std::string_view text, std::uint32_t type);
 
 // Tells the user that something failed with a file: `sentence` (the program's own text, where
-// "%s" stands for `path`), then on a line of its own why, from the file error `error`, prefixed
-// with `path` when the sentence does not name it. Also written to the error output, so a user
+// "%s" stands for `path`, shown with slashes), then on a line of its own why, from the file error
+// `error`, prefixed with `path` when the sentence does not name it. Also written to the error output, so a user
 // who started the program from a terminal finds it there too. Answers IDOK.
 int ShowFileMessage(win::HWND parent, std::string_view sentence, std::string_view path,
                     std::uint32_t error);

@@ -321,7 +321,7 @@ private:
             return;
         }
         if (request_.save && (request_.flags & OFN_OVERWRITEPROMPT) && Exists(path) &&
-            ShowMessageBox(window, path + " already exists.\nDo you want to replace it?",
+            ShowMessageBox(window, ShownPath(path) + " already exists.\nDo you want to replace it?",
                            MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
             HWND edit = GetDlgItem(window, kFileNameId);
             SetFocus(edit);

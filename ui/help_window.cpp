@@ -182,8 +182,11 @@ void HelpWindow::Load() {
     file.Load(path);
     if (file.ReadError() == win::ERROR_SUCCESS) return;
     // Something stands where the help file should be and cannot be read: the window shows no
-    // topics, and the user learns why.
+    // topics, and the user learns why, once a session (the help is read again each time it is
+    // opened, and a file put right meanwhile is read).
     win::TraceLine("help: " + path + " not read: " + win::DescribeFileError(file.ReadError()));
+    if (unreadableTold) return;
+    unreadableTold = true;
     ShowFileMessage(UiMainWindow(), "The help file %s cannot be read; the help shows no topics.",
                     path, file.ReadError());
 }

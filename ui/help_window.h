@@ -102,6 +102,7 @@ private:
     int contentHeight = 0;
     bool showingIndex = false;
     std::uint32_t shownTopic = 0;
+    bool unreadableTold = false;  // the box on an unreadable help file was shown this session
 };
 
 extern HelpWindow theHelpWindow;

@@ -7,6 +7,7 @@
 #include "ui/dialog_services.h"
 #include "ui/owner_draw_library.h"
 #include "win/compositor.h"
+#include "win/file_api.h"
 #include "win/video_window.h"
 
 namespace ui {
@@ -33,7 +34,7 @@ void InstallErrorReporter() {
     installed = true;
     SetVideoErrorReporter([](HWND video, const std::string& path) {
         char text[600];
-        std::snprintf(text, sizeof text, "Could not play the video %s.", path.c_str());
+        std::snprintf(text, sizeof text, "Could not play the video %s.", ShownPath(path).c_str());
         ShowMessageBox(GetParent(video), text, 48);
     });
 }

@@ -445,7 +445,7 @@ std::string DescribeFileErrorAt(std::string_view path, std::uint32_t error) {
 
 std::string ShownPath(std::string_view path) {
     std::string shown(path);
-    if (shown.find('/') != std::string::npos) std::replace(shown.begin(), shown.end(), '\\', '/');
+    std::replace(shown.begin(), shown.end(), '\\', '/');
     return shown;
 }
 

@@ -248,9 +248,9 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 // Why an operation on `path` failed with `error`: what stands there when it is no plain file,
 // else DescribeFileError's words.
 [[nodiscard]] std::string DescribeFileErrorAt(std::string_view path, std::uint32_t error);
-// A path as the user is shown it: one that names a folder of the machine the POSIX way
-// ("/media/disc\Corvex\Art") is shown with slashes throughout; the installation's own relative
-// names keep their backslashes.
+// A path as the user is shown it, with slashes as the file system names it: the installation's
+// own names ("Flights\Startup.Flt") and a folder of the machine with them appended
+// ("/media/disc\Corvex\Art") alike.
 [[nodiscard]] std::string ShownPath(std::string_view path);
 
 // Reads a whole plain file of at most `maxBytes` into `contents` (false with the last error

@@ -125,7 +125,7 @@ TEST_F(FilesRefused, SavesOverPipesDevicesAndLinksToDevicesAreRefused) {
                       // The file dialog asks whether to replace what has the name; yes.
                       "dialog GENERIC\nclick 6\n"
                       "dialog GENERIC\nread 2023\nkey Return press\nwait 100\n";
-            expected.emplace_back(file, std::string(save.said) + save.folder + "\\" + s.name +
+            expected.emplace_back(file, std::string(save.said) + save.folder + "/" + s.name +
                                             save.extension + " could not be saved.");
         }
     }
@@ -392,7 +392,7 @@ TEST_F(FilesRefused, ReadOnlySavesAreRefusedAndPrivateOnesStayPrivate) {
             ASSERT_EQ(stat(dir.Path(name).c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 07777, k.mode);
             EXPECT_EQ(dir.Read(name) == before, !k.saved);
-            const std::string said = std::string(save.said) + save.folder + "\\" + k.name +
+            const std::string said = std::string(save.said) + save.folder + "/" + k.name +
                                      save.extension + " could not be saved.";
             const std::size_t box = r.out.find(said);
             EXPECT_EQ(box != std::string::npos, !k.saved) << r.out;

@@ -204,7 +204,7 @@ TEST_F(HeldValues, APlanWhoseDepartureFlightIsMissingSaysSo) {
         "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
         "set 1120 KSQLtoKMRY.Pln\nclick 1\n" +
         std::string(kReadTheBox) + "wait 300\nquit\n");
-    ExpectSaid(r, "The flight Flights\\C172Fly.Flt is missing or damaged");
+    ExpectSaid(r, "The flight Flights/C172Fly.Flt is missing or damaged");
     EXPECT_NE(r.out.find("plan: loaded FlightPlans\\KSQLtoKMRY.Pln"), std::string::npos) << r.out;
     EXPECT_EQ(dir.Read("FlightPlans/KSQLtoKMRY.Pln"), plan);
 }

@@ -206,12 +206,12 @@ TEST(HostileInput, EveryAircraftValueAtTheEndsOfItsFieldIsHeldAndSaidOnce) {
         for (const char* speed : {"fmHVel", "fmTAVel", "fmVVel"})
             EXPECT_LE(std::llabs(value(speed)), 206LL << 16) << speed;  // 400 kt in m/s, 16.16
         const std::string key = name.substr(0, name.find(name.find("Low") != std::string::npos ? "Low" : "High"));
-        const std::string box = "The flight Flights\\" + name + " holds values the aircraft cannot have (" + key;
+        const std::string box = "The flight Flights/" + name + " holds values the aircraft cannot have (" + key;
         if (r.out.find(box) != std::string::npos) ++said;
     }
     // The flights of the issue's kind are among those said: a height of 2^31 - 1.
-    EXPECT_NE(r.out.find("Flights\\fmPosYHigh.Flt holds values"), std::string::npos) << r.out.substr(0, 4000);
-    EXPECT_NE(r.out.find("Flights\\fmFuel1Low.Flt holds values"), std::string::npos);
+    EXPECT_NE(r.out.find("Flights/fmPosYHigh.Flt holds values"), std::string::npos) << r.out.substr(0, 4000);
+    EXPECT_NE(r.out.find("Flights/fmFuel1Low.Flt holds values"), std::string::npos);
     // Each load says it at most once.
     std::size_t boxes = 0;
     for (std::size_t at = 0; (at = r.out.find("dialog GENERIC \"", at)) != std::string::npos; ++at) ++boxes;

@@ -108,13 +108,13 @@ struct SaveCase {
 
 const SaveCase kSaves[] = {
     {"save-flight-full-disk.simrun", "Flights", "Flights/Kept.Flt", "Flights/C172Fly.Flt",
-     "The flight Flights\\Kept.Flt could not be saved."},
+     "The flight Flights/Kept.Flt could not be saved."},
     {"save-plan-full-disk.simrun", "FlightPlans", "FlightPlans/Kept.Pln",
-     "FlightPlans/KSQLtoKFAT.Pln", "The flight plan FlightPlans\\Kept.Pln could not be saved."},
+     "FlightPlans/KSQLtoKFAT.Pln", "The flight plan FlightPlans/Kept.Pln could not be saved."},
     {"logbook-full-disk.simrun", "PILOT", "PILOT/Student.PLT", nullptr,
      "The logbook could not be saved."},
     {"pilot-full-disk.simrun", "PILOT", "PILOT/CURRENT", nullptr,
-     "The pilot file PILOT\\Newbie.PLT could not be made."},
+     "The pilot file PILOT/Newbie.PLT could not be made."},
 };
 
 // The starter installation with the folders a run writes copied: flights, plans, pilots.
@@ -244,7 +244,7 @@ TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
         {"device", "cannot be read: it is not a plain file (it is a link to a device)"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
-        const std::string said = std::string("The pilot file PILOT\\Student.PLT ") + c.said;
+        const std::string said = std::string("The pilot file PILOT/Student.PLT ") + c.said;
         const std::string file = dir.Path("PILOT/Student.PLT");
         fs::remove(file);
         fs::remove(dir.Path("PILOT/Pat.PLT"));
@@ -282,7 +282,7 @@ TEST_F(SavesRun, ALowCountPilotFileKeepsEveryEntryAndSaysItWasRepaired) {
     for (std::size_t i = 0; i < 3; ++i) file.replace(106 + i * 536 + 140, 4, kTo[i]);
     dir.Write("PILOT/Student.PLT", file);
     const CommandResult r = Play(Script("pilot-low-count.simrun"));
-    ExpectRanAndSaid(r, "The pilot file PILOT\\Student.PLT counted 1 logbook entries but holds 3; it "
+    ExpectRanAndSaid(r, "The pilot file PILOT/Student.PLT counted 1 logbook entries but holds 3; it "
                         "was repaired and keeps all 3.");
     const std::string kept = dir.Read("PILOT/Student.PLT");
     ASSERT_EQ(kept.size(), file.size());
@@ -305,7 +305,7 @@ TEST_F(SavesRun, APlanOutOfRangeIsHeldAndACutOneSaysSo) {
     }
     dir.Write("FlightPlans/Wild.Pln", plan);
     const CommandResult r = Play(Script("plan-held.simrun"));
-    ExpectRanAndSaid(r, "The flight plan FlightPlans\\Wild.Pln has 65 points; a plan holds at most "
+    ExpectRanAndSaid(r, "The flight plan FlightPlans/Wild.Pln has 65 points; a plan holds at most "
                         "64, so the points after P63 were left out.");
     const std::string held = dir.Read("FlightPlans/Held.Pln");
     for (const auto& [key, value] : std::map<std::string, long long>{{"stCount", 64},
@@ -369,7 +369,7 @@ TEST_F(SavesRun, APlanWithAPointWithoutItsPlaceIsRefusedNamingThePoint) {
     ExpectNoSanitizerReport(r);
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_NE(r.out.find("read 2023 Static \"The flight plan FlightPlans\\" + c.name +
+        EXPECT_NE(r.out.find("read 2023 Static \"The flight plan FlightPlans/" + c.name +
                              " could not be loaded: its " + c.said + "."),
                   std::string::npos)
             << r.out;
@@ -398,9 +398,9 @@ TEST_F(SavesRun, TheStartNamesInstallationFilesItCannotRead) {
     const CommandResult r = Play(Script("start-without-volumes.simrun"));
     const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
     ASSERT_NE(box, std::string::npos);
-    EXPECT_NE(r.out.find("Art\\Palettes.Vol: it is missing.", box), std::string::npos);
-    EXPECT_NE(r.out.find("Data\\Data.Vol: it is damaged.", box), std::string::npos);
-    EXPECT_NE(r.out.find("zephlon: the installation file Art\\Palettes.Vol cannot be read"),
+    EXPECT_NE(r.out.find("Art/Palettes.Vol: it is missing.", box), std::string::npos);
+    EXPECT_NE(r.out.find("Data/Data.Vol: it is damaged.", box), std::string::npos);
+    EXPECT_NE(r.out.find("zephlon: the installation file Art/Palettes.Vol cannot be read"),
               std::string::npos);
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
 }
@@ -415,8 +415,8 @@ TEST_F(SavesRun, TheStartNamesMissingTexturesStationsAndLessons) {
     const CommandResult r = Play(Script("start-without-volumes.simrun"));
     const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
     ASSERT_NE(box, std::string::npos);
-    for (const char* named : {"Art\\Terrain\\USA\\GridText.bin: it is missing.",
-                              "Data\\Sms\\flp.sms: it is missing.", "Lessons\\Lessons.Vol: it is missing."})
+    for (const char* named : {"Art/Terrain/USA/GridText.bin: it is missing.",
+                              "Data/Sms/flp.sms: it is missing.", "Lessons/Lessons.Vol: it is missing."})
         EXPECT_NE(r.out.find(named, box), std::string::npos) << named << "\n" << r.out;
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
 }
@@ -432,7 +432,7 @@ TEST_F(SavesRun, TheStartNamesAMissingTerrainTile) {
     ASSERT_NE(box, std::string::npos);
     const std::string said =
         r.out.substr(box, r.out.find("Installing the program again", box) - box);
-    EXPECT_NE(said.find("Art\\Terrain\\USA\\NA_05X01.TED: it is missing."), std::string::npos)
+    EXPECT_NE(said.find("Art/Terrain/USA/NA_05X01.TED: it is missing."), std::string::npos)
         << said;
     std::size_t named = 0;
     for (std::size_t at = said.find(".TED:"); at != std::string::npos;
@@ -504,8 +504,8 @@ TEST_F(SavesRun, ADirectoryCutShortIsNamedOnce) {
 TEST_F(SavesRun, ADamagedFirstFlightStartsFromTheParkedOne) {
     dir.Write("Flights/Startup.Flt", "");
     const CommandResult r = Play(Script("start-flight-damaged.simrun"));
-    ExpectRanAndSaid(r, "The flight Flights\\Startup.Flt is missing or damaged; the aircraft starts "
-                        "from Flights\\C172Stop.Flt instead.");
+    ExpectRanAndSaid(r, "The flight Flights/Startup.Flt is missing or damaged; the aircraft starts "
+                        "from Flights/C172Stop.Flt instead.");
     const std::string parked = dir.Read("Flights/C172Stop.Flt");
     const std::string after = dir.Read("after.Flt");
     for (const char* key : {"fmPosX", "fmPosZ"}) {

@@ -156,13 +156,16 @@ TEST(FileMessage, NamesTheFileAndTheReason) {
         std::uint32_t error;
         const char* text;
     } cases[] = {
-        {"The flight Flights\\A.Flt could not be saved.", "Flights\\A.Flt", win::ERROR_DISK_FULL,
-         "The flight Flights\\A.Flt could not be saved.\n\nThe disk is full."},
+        // The file is named with slashes, as the file system names it.
+        {"The flight Flights/A.Flt could not be saved.", "Flights\\A.Flt", win::ERROR_DISK_FULL,
+         "The flight Flights/A.Flt could not be saved.\n\nThe disk is full."},
         {"The logbook could not be saved.", "PILOT\\Jo.PLT", win::ERROR_ACCESS_DENIED,
-         "The logbook could not be saved.\n\nPILOT\\Jo.PLT: access is denied (the folder or the "
+         "The logbook could not be saved.\n\nPILOT/Jo.PLT: access is denied (the folder or the "
          "file may be read-only)."},
         {"The flight plan %s could not be saved.", "FlightPlans\\B.Pln", win::ERROR_DISK_FULL,
-         "The flight plan FlightPlans\\B.Pln could not be saved.\n\nThe disk is full."},
+         "The flight plan FlightPlans/B.Pln could not be saved.\n\nThe disk is full."},
+        {"The video %s could not be played.", "/media/disc\\Video\\Intro.avi", 9999,
+         "The video /media/disc/Video/Intro.avi could not be played.\n\nError 9999."},
         {"The settings could not be saved in x.ini.", "x.ini", 9999,
          "The settings could not be saved in x.ini.\n\nError 9999."},
     };
