@@ -366,7 +366,9 @@ TEST(HostileInput, SavedFlightsLandWholeAndReplaceOnlyFlights) {
                                          row.typed +
                                          "\nclick 1\nwait 300\nkey Return press\nwait 300\n"
                                          "key Return press\nwait 300\nquit\n");
-        if (row.kept != nullptr) EXPECT_EQ(run.Dir().Read(row.kept), before) << r.out;
+        if (row.kept != nullptr) {
+            EXPECT_EQ(run.Dir().Read(row.kept), before) << r.out;
+        }
         EXPECT_NE(run.Dir().Read(row.saved).find("[Aircraft]"), std::string::npos) << r.out;
         const fs::path folder = fs::path(run.Dir().Path(row.saved)).parent_path();
         for (const auto& e : fs::directory_iterator(folder))
