@@ -1503,12 +1503,23 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     gfx::SpanRasterState& span = gfx::theSpanState;
     if (ditherTriangle) {
         const int level = gfx::theCurrentDrawTarget->surface->palette->shadeLevel;
-        if ((ditherWater || level >= ditherFar) && level >= 0 && level <= haze.levels) {
+        // In the first level nothing moves nearer, and nothing farther short of its share's
+        // edge: a polygon whose farthest corner (the distance is convex across it) is nearer
+        // is left as drawn, as is most of the ground round the eye.
+        double farthest = 0.0;
+        if (level == 0) {
+            for (int i = 0; i < count; ++i)
+                farthest = std::max(farthest, static_cast<double>(vertices[i]->distance));
+        }
+        if ((ditherWater || level >= ditherFar) && level >= 0 && level <= haze.levels &&
+            (level > 0 || farthest * farthest >= ditherEdges[0][2])) {
             const auto n = static_cast<std::size_t>(level);
             for (std::size_t k = 0; k < 4; ++k)
                 dither.edges[k] = ditherEdges[n][k];
-            dither.lower = &ditherMaps[n * 512];
-            dither.higher = dither.lower + 256;
+            // The first level has none nearer (all the ground within the haze's near distance
+            // is in it), the last none farther.
+            dither.lower = level > 0 ? &ditherMaps[n * 512] : nullptr;
+            dither.higher = level < haze.levels ? &ditherMaps[n * 512 + 256] : nullptr;
             span.hazeDither = &dither;
         }
     }

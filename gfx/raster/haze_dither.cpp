@@ -43,6 +43,7 @@ void ApplyHazeDither(const HazeDither& d, std::uint8_t* row, std::int32_t y, std
     auto move = [&](std::int32_t from, std::int32_t to, int z) {
         const Share& m = kShares[z];
         const std::uint8_t* map = m.higher ? d.higher : d.lower;
+        if (map == nullptr) return;
         for (int k = m.first; k < m.first + m.count; ++k) {
             std::int32_t x = (from & ~3) + ((k - shift) & 3);
             if (x < from) x += 4;

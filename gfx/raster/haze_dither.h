@@ -24,7 +24,7 @@ struct HazeDither {
     // quarter take the higher level, from edge 3 half.
     double edges[4] = {0, 0, 0, 0};
     // A drawn colour of the polygon's level to the same colour one level lower and higher
-    // (256 entries each).
+    // (256 entries each); null where there is no such level (nothing moves that way).
     const std::uint8_t* lower = nullptr;
     const std::uint8_t* higher = nullptr;
 };
