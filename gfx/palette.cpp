@@ -113,6 +113,7 @@ int GFXPalette::SetShadeTable(std::int32_t shift, std::int32_t bits, const std::
 }
 
 void GFXPalette::PadShadeTable() {
+    ++shadeSerial;
     if (shadeTable == nullptr) return;
     const std::size_t size = ShadeTableSize();
     const std::uint8_t* last = shadeTable + size - 256;

@@ -114,6 +114,8 @@ public:
     // Aligned to 256 << shadeShift inside shadeAlloc, and followed by copies of its last row;
     // installed through SetShadeTable or the reader, which keep those copies.
     std::uint8_t* shadeTable = nullptr;
+    // Counts the changes of the shade table's bytes (for tables derived from it).
+    std::uint32_t shadeSerial = 0;
     std::uint8_t* translucentTable = nullptr;
     std::unique_ptr<GFXPixelFormat> format16;  // the format colors16 was built for
     std::uint32_t* colors16 = nullptr;         // 256 words, 1024-byte aligned

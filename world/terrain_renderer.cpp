@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "gfx/palette.h"
+#include "gfx/raster/span_state.h"
 #include "gfx/surface.h"
+#include "platform/file_system.h"
 #include "ts/light_set.h"
 #include "ts/part_tree.h"
+#include "world/sky.h"
 #include "world/terrain_manager.h"
 #include "world/terrain_materials.h"
 
@@ -816,6 +820,12 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         if (allOut != 0) return;
     }
     const float d = 0.25f * (c[0]->distance + c[1]->distance + c[2]->distance + c[3]->distance);
+    if (r.material != waterChecked) {
+        waterChecked = r.material;
+        waterMaterial = r.material != nullptr &&
+                        platform::EqualIgnoringCase(r.material->textureName, "water");
+    }
+    ditherWater = waterMaterial;
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     std::int32_t cellHaze = 0;
     if (palette != nullptr) {
@@ -928,12 +938,18 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                                  &vs[static_cast<std::size_t>(a)]};
         drew = true;
         const int level = corners[0]->haze;
+        ditherTriangle =
+            ditherOn &&
+            (ditherWater ||
+             std::max({level, int{corners[1]->haze}, int{corners[2]->haze}}) >= ditherFar) &&
+            DitherPlane(corners);
         if (level > plainTop || corners[1]->haze != level || corners[2]->haze != level) {
             DrawHazedTriangle(corners, r.material, texture);
         } else if (level <= haze.levels) {
             palette->shadeLevel = level;
             DrawPolygon(corners, 3, r.material, texture);
         }
+        ditherTriangle = false;
     };
     for (const auto& t : tris) {
         // The points finer neighbours put on the triangle's two edges along the square's sides
@@ -998,6 +1014,137 @@ void TerrainRenderer::PrepareHaze() {
     }
     for (TerrainVertex& v : sorter->vertices)
         v.haze = static_cast<std::uint8_t>(HazeLevel(v.distance));
+    PrepareDither(palette);
+}
+
+void TerrainRenderer::PrepareDither(gfx::GFXPalette* palette) {
+    ditherOn = false;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    if (palette == nullptr || palette->shadeTable == nullptr || haze.levels < 2 ||
+        gfx::theCurrentDrawTarget->surface->bitsPerPixel == 16) {
+        return;
+    }
+    const int levels = haze.levels;
+    if (mapsPalette != palette || mapsTable != palette->shadeTable ||
+        mapsSerial != palette->shadeSerial || mapsLevels != levels) {
+        mapsPalette = palette;
+        mapsTable = palette->shadeTable;
+        mapsSerial = palette->shadeSerial;
+        mapsLevels = levels;
+        ditherMaps.resize(static_cast<std::size_t>(levels + 1) * 512);
+        const std::uint64_t block = std::uint64_t{256} << palette->shadeShift;
+        for (int n = 0; n <= levels; ++n) {
+            std::uint8_t* lower = &ditherMaps[static_cast<std::size_t>(n) * 512];
+            std::uint8_t* higher = lower + 256;
+            const std::uint8_t* here = palette->ShadeRowsFrom(block * static_cast<std::uint64_t>(n));
+            const std::uint8_t* below =
+                n > 0 ? palette->ShadeRowsFrom(block * static_cast<std::uint64_t>(n - 1)) : here;
+            const std::uint8_t* above =
+                n < levels ? palette->ShadeRowsFrom(block * static_cast<std::uint64_t>(n + 1))
+                           : here;
+            // A colour that several entries of the level give (a texel and a shade each) takes,
+            // of those entries' colours in the other level, the one nearest itself: the haze
+            // moves each colour a step toward its own, and a colour far off is another's.
+            std::array<int, 256> lowerOff{}, higherOff{};
+            for (int c = 0; c < 256; ++c) {
+                lower[c] = static_cast<std::uint8_t>(c);
+                higher[c] = static_cast<std::uint8_t>(c);
+                lowerOff[c] = higherOff[c] = std::numeric_limits<int>::max();
+            }
+            auto off = [&](std::uint8_t a, std::uint8_t b) {
+                const gfx::GFXPaletteEntry& p = palette->entries[a];
+                const gfx::GFXPaletteEntry& q = palette->entries[b];
+                const int dr = p.red - q.red, dg = p.green - q.green, db = p.blue - q.blue;
+                return dr * dr + dg * dg + db * db;
+            };
+            // Nor is it ever one of the sky's own entries, which among the ground would read as
+            // the sky seen through it.
+            auto sky = [](std::uint8_t e) { return e == kSkyColour || e == kAlternativeSkyColour; };
+            for (std::uint64_t i = 0; i < block; ++i) {
+                const std::uint8_t c = here[i];
+                if (below[i] != c && !sky(below[i])) {
+                    const int o = off(c, below[i]);
+                    if (o < lowerOff[c]) {
+                        lowerOff[c] = o;
+                        lower[c] = below[i];
+                    }
+                }
+                if (above[i] != c && !sky(above[i])) {
+                    const int o = off(c, above[i]);
+                    if (o < higherOff[c]) {
+                        higherOff[c] = o;
+                        higher[c] = above[i];
+                    }
+                }
+            }
+        }
+    }
+    // Level n covers n - 0.5 .. n + 0.5 of the continuous level; a quarter of its pixels step
+    // 1/8 and 3/8 of a level either side of n, half of them from there to the borders.
+    constexpr double kSteps[4] = {-0.375, -0.125, 0.125, 0.375};
+    for (int n = 0; n <= levels; ++n) {
+        for (int k = 0; k < 4; ++k) {
+            const double r = std::max((n + kSteps[k]) / haze.perUnit + area->hazeNear, 0.0);
+            ditherEdges[static_cast<std::size_t>(n)][static_cast<std::size_t>(k)] = r * r;
+        }
+    }
+    ditherFar = levels - 1;
+    // A pixel (x, y) shows the point at depth Y along the eye ray (x s - cx, 1, cy - y s) of
+    // the screen space (s the sub-pixel scale); the world's offset from the eye is that point
+    // through the inverse of the camera's turn, so the squared distance is Y² rᵀ G r.
+    const float* e = camera->GetModelToScreen().matrix.m;
+    const double a[3][3] = {{e[0], e[2], e[6]}, {e[1], e[3], e[7]}, {e[4], e[5], e[8]}};
+    const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                       a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                       a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    if (!(std::abs(det) > 0.0)) return;
+    double b[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const int i1 = (j + 1) % 3, i2 = (j + 2) % 3, j1 = (i + 1) % 3, j2 = (i + 2) % 3;
+            b[i][j] = (a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1]) / det;
+        }
+    }
+    double g[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            g[i][j] = b[0][i] * b[0][j] + b[1][i] * b[1][j] + b[2][i] * b[2][j];
+    const double s = camera->GetSubPixelScale();
+    const double cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    const double r0[3] = {-cx, 1.0, cy};
+    double gr[3];
+    for (int i = 0; i < 3; ++i)
+        gr[i] = g[i][0] * r0[0] + g[i][1] * r0[1] + g[i][2] * r0[2];
+    dither.qxx = s * s * g[0][0];
+    dither.qyy = s * s * g[2][2];
+    dither.qxy = -2.0 * s * s * g[0][2];
+    dither.qx = 2.0 * s * gr[0];
+    dither.qy = -2.0 * s * gr[2];
+    dither.q0 = r0[0] * gr[0] + r0[1] * gr[1] + r0[2] * gr[2];
+    ditherScale = s;
+    ditherCx = cx;
+    ditherCy = cy;
+    ditherOn = true;
+}
+
+bool TerrainRenderer::DitherPlane(const TerrainVertex* const corners[3]) {
+    const ts::Vector3F& p = corners[0]->eye;
+    const double ux = static_cast<double>(corners[1]->eye.x) - p.x;
+    const double uy = static_cast<double>(corners[1]->eye.y) - p.y;
+    const double uz = static_cast<double>(corners[1]->eye.z) - p.z;
+    const double vx = static_cast<double>(corners[2]->eye.x) - p.x;
+    const double vy = static_cast<double>(corners[2]->eye.y) - p.y;
+    const double vz = static_cast<double>(corners[2]->eye.z) - p.z;
+    const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
+    const double d = nx * p.x + ny * p.y + nz * p.z;
+    const double scale = std::abs(nx) + std::abs(ny) + std::abs(nz);
+    if (!(std::abs(d) > 1e-6 * scale)) return false;
+    // Along the ray r the plane lies at depth d / (n . r): the reciprocal depth is linear in
+    // the pixel's place.
+    dither.l0 = (ny - nx * ditherCx + nz * ditherCy) / d;
+    dither.lx = nx * ditherScale / d;
+    dither.ly = -nz * ditherScale / d;
+    return true;
 }
 
 int TerrainRenderer::HazeLevel(float distance) const {
@@ -1335,10 +1482,12 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], int 
         int points = 0;
         for (int i = 0; i < 3; ++i) {
             if (corners[i]->haze == level) piece[static_cast<std::size_t>(points++)] = corners[i];
-            // The side's crossings of this piece's two borders.
-            for (int c = 0; c < sideCount[i]; ++c) {
-                const int border = sideBorder[i] + c * sideStep[i];
-                if (border == level - 1 || border == level)
+            // The side's crossings of this piece's two borders, in their order along it: the
+            // side's borders step by one, so each is found at once.
+            const int below = (level - 1 - sideBorder[i]) * sideStep[i];
+            const int above = (level - sideBorder[i]) * sideStep[i];
+            for (const int c : {std::min(below, above), std::max(below, above)}) {
+                if (c >= 0 && c < sideCount[i])
                     piece[static_cast<std::size_t>(points++)] =
                         &cutPoints[static_cast<std::size_t>(sideFirst[i] + c)];
             }
@@ -1351,11 +1500,35 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], int 
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, const TextureOrigin& texture) {
+    gfx::SpanRasterState& span = gfx::theSpanState;
+    if (ditherTriangle) {
+        const int level = gfx::theCurrentDrawTarget->surface->palette->shadeLevel;
+        // In the first level nothing moves nearer, and nothing farther short of its share's
+        // edge: a polygon whose farthest corner (the distance is convex across it) is nearer
+        // is left as drawn, as is most of the ground round the eye.
+        double farthest = 0.0;
+        if (level == 0) {
+            for (int i = 0; i < count; ++i)
+                farthest = std::max(farthest, static_cast<double>(vertices[i]->distance));
+        }
+        if ((ditherWater || level >= ditherFar) && level >= 0 && level <= haze.levels &&
+            (level > 0 || farthest * farthest >= ditherEdges[0][2])) {
+            const auto n = static_cast<std::size_t>(level);
+            for (std::size_t k = 0; k < 4; ++k)
+                dither.edges[k] = ditherEdges[n][k];
+            // The first level has none nearer (all the ground within the haze's near distance
+            // is in it), the last none farther.
+            dither.lower = level > 0 ? &ditherMaps[n * 512] : nullptr;
+            dither.higher = level < haze.levels ? &ditherMaps[n * 512 + 256] : nullptr;
+            span.hazeDither = &dither;
+        }
+    }
     if (count == 3) {
         DrawCorners<3>(vertices, count, material, texture);
     } else {
         DrawCorners<0>(vertices, count, material, texture);
     }
+    span.hazeDither = nullptr;
 }
 
 template <int kCount>

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/raster/haze_dither.h"
 #include "gfx/raster/poly_request.h"
 #include "gfx/surface_types.h"
 #include "ts/maths.h"
@@ -319,6 +320,15 @@ private:
     // own level.
     void DrawHazeLevels(const TerrainVertex* const corners[3], int first, int top,
                         const TerrainMaterial* material, const TextureOrigin& texture);
+    // The haze dither over plain ground (gfx/raster/haze_dither.h): open water anywhere, and
+    // any ground in the last two levels, whose texture has run together; elsewhere the texture
+    // hides the steps between levels. Made for the frame from the camera and the palette's
+    // shade table (the colour of each level one level down and up, remade only when the table
+    // changes).
+    void PrepareDither(gfx::GFXPalette* palette);
+    // The triangle's plane into the dither; false when the eye lies in that plane.
+    bool DitherPlane(const TerrainVertex* const corners[3]);
+    // A polygon in the palette's current level, dithered when its triangle is.
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
     // DrawPolygon for kCount corners (any number when 0).
@@ -357,6 +367,22 @@ private:
         std::array<double, kMostHazeLevels + 1> squared{};
     };
     Haze haze;
+    bool ditherOn = false;        // the frame's target takes the dither
+    bool ditherWater = false;     // the cell being drawn is water
+    bool ditherTriangle = false;  // the triangle being drawn has its plane in `dither`
+    int ditherFar = 0;            // the first level dithered on any ground
+    double ditherScale = 1.0, ditherCx = 0.0, ditherCy = 0.0;  // the camera's, for the planes
+    gfx::HazeDither dither;
+    // The squared distances where the dither's shares of each level step.
+    std::array<std::array<double, 4>, kMostHazeLevels + 1> ditherEdges{};
+    // Each level's colours one level lower (256) and higher (256).
+    std::vector<std::uint8_t> ditherMaps;
+    const gfx::GFXPalette* mapsPalette = nullptr;
+    const std::uint8_t* mapsTable = nullptr;
+    std::uint32_t mapsSerial = 0;
+    int mapsLevels = -1;
+    const TerrainMaterial* waterChecked = nullptr;
+    bool waterMaterial = false;
     TerrainKeyTable sideTable;
     std::vector<SideCuts> sideCuts;
     std::vector<CutPoint> sideCutPoints;

@@ -526,6 +526,10 @@ template <int kCount, std::uint32_t kFlags>
     s.clipLeft = pixelBounds.left;
     s.clipRight = pixelBounds.right;
     fillSetup(isTriangle ? 1 : 0);
+    if (s.hazeDither != nullptr && (f & kPoly16Bit) == 0) {
+        s.ditheredFill = s.selectedFill;
+        s.selectedFill = DitheredSpan;
+    }
     if (index == 0) {
         RasterPolygon(clipped);
     } else if (clipped.count == 3 && isTriangle) {

@@ -18,6 +18,7 @@ namespace gfx {
 
 struct CoverageList;
 struct CoverageNode;
+struct HazeDither;
 
 // A filler writes the pixels x0 >> 16 .. (x1 >> 16) - 1 of row spanY (16.16 with zero fraction).
 using SpanFillFn = void (*)(std::int32_t x0, std::int32_t x1);
@@ -76,6 +77,10 @@ struct SpanRasterState {
     SpanFillFn activeFill = nullptr;
     SpanFillFn selectedFill = nullptr;
     SpanStageFn abortFn = nullptr;
+    // The haze dither of the 8-bit polygons drawn while it is set (gfx/raster/haze_dither.h),
+    // and the filler it follows.
+    const HazeDither* hazeDither = nullptr;
+    SpanFillFn ditheredFill = nullptr;
 
     std::int32_t coverTop = 0, coverBottom = 0;
     // Whole pixel columns a span may touch, [clipLeft, clipRight): the last guard against an
@@ -144,6 +149,8 @@ inline void EdgeSetupFloat(double scale, double prestep, double a0, double a1, d
 
 // The plain clip stage: rounds both span ends up to whole pixels and fills what lies between.
 void SelectPlainSpans();
+// The polygon's filler, then the haze dither over what it wrote.
+void DitheredSpan(std::int32_t x0, std::int32_t x1);
 
 // Walker set-ups: 40 entries for the triangle rasterizers, then 40 for the general polygon
 // rasterizer; entry 8 * ((flags >> 8) & 7) + (flags & 7) within a half. Empty entries are null.

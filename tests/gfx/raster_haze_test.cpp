@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "gfx/bitmap.h"
 #include "gfx/palette.h"
+#include "gfx/raster/haze_dither.h"
 #include "raster_test_support.h"
 
 namespace gfx {
@@ -132,6 +134,72 @@ TEST(RasterHaze, ShadeRowsPastTheTableReadAsItsLastRow) {
         for (std::uint64_t r = 0; r < 256; ++r) {
             const std::uint8_t* want = first + r < 32 ? rows.data() + (first + r) * 256 : last;
             ASSERT_TRUE(std::equal(want, want + 256, w + r * 256)) << offset << " row " << r;
+        }
+    }
+}
+
+// The haze dither against its definition pixel by pixel: the continuous level g of a pixel's
+// distance, the pixel's class k (b = (2k + 1) / 8) and the level floor(g + b), one below or one
+// above the polygon's (level 0 here, g from -0.5 to 0.5). Rows whose distance falls, rises,
+// turns in the middle or stands still, each a sweep of spans.
+TEST(HazeDither, MovesThePixelsItsSharesOfTheLevelName) {
+    // The squared distance q / l² with the level's shares at g = -3/8, -1/8, 1/8, 3/8 of a
+    // distance 1 + g / 4 (so g = 4 (distance - 1)).
+    struct Row {
+        double qxx, qx, q0, lx, l0;
+    };
+    const Row rows[] = {
+        {0, 0, 1, 0.0004, 0.9},                // nearer to the right
+        {0, 0, 1, -0.0005, 1.1},               // farther to the right
+        {6.4e-6, -2.048e-3, 1.15, 0, 1},       // nearest in the middle (x = 160)
+        {-6.4e-6, 2.048e-3, 0.85, 0, 1},       // farthest in the middle
+        {0, 0, 1.075 * 1.075, 0, 1},           // one share throughout (g = 0.3)
+    };
+    std::uint8_t lower[256], higher[256];
+    for (int c = 0; c < 256; ++c) {
+        lower[c] = static_cast<std::uint8_t>(c + 1);
+        higher[c] = static_cast<std::uint8_t>(c + 2);
+    }
+    for (const Row& r : rows) {
+        HazeDither d;
+        d.qxx = r.qxx;
+        d.qx = r.qx;
+        d.q0 = r.q0;
+        d.lx = r.lx;
+        d.l0 = r.l0;
+        const double steps[4] = {-0.375, -0.125, 0.125, 0.375};
+        for (int k = 0; k < 4; ++k) d.edges[k] = (1 + steps[k] / 4) * (1 + steps[k] / 4);
+        d.lower = lower;
+        d.higher = higher;
+        for (const auto& [first, end] : {std::pair{0, 320}, std::pair{3, 17}, std::pair{101, 299},
+                                          std::pair{150, 170}, std::pair{7, 8}}) {
+            for (int y = 0; y < 4; ++y) {
+                std::vector<std::uint8_t> row(320, 10);
+                ApplyHazeDither(d, row.data(), y, first, end);
+                for (int x = 0; x < 320; ++x) {
+                    const double l = d.l0 + d.lx * x;
+                    const double g =
+                        4 * (std::sqrt((d.q0 + x * (d.qx + d.qxx * x)) / (l * l)) - 1);
+                    const int level = static_cast<int>(
+                        std::floor(g + (2 * HazeDitherClass(x, y) + 1) / 8.0));
+                    const int want = x < first || x >= end ? 10 : level < 0 ? 11 : level > 0 ? 12 : 10;
+                    ASSERT_EQ(row[static_cast<std::size_t>(x)], want)
+                        << "row " << (&r - rows) << " span " << first << ".." << end << " x " << x
+                        << " y " << y << " g " << g;
+                }
+            }
+        }
+    }
+    // Each class is one pixel of every row and every column of a 4 x 4 tile.
+    for (int k = 0; k < 4; ++k) {
+        for (int i = 0; i < 4; ++i) {
+            int inRow = 0, inColumn = 0;
+            for (int j = 0; j < 4; ++j) {
+                inRow += HazeDitherClass(j, i) == k ? 1 : 0;
+                inColumn += HazeDitherClass(i, j) == k ? 1 : 0;
+            }
+            EXPECT_EQ(inRow, 1);
+            EXPECT_EQ(inColumn, 1);
         }
     }
 }

@@ -43,7 +43,7 @@ const Place kPlaces[] = {
 
 struct Faults {
     int slivers = 0;  // pixels of sky under ground
-    int dashes = 0;   // pixels of haze between less hazy water above and below
+    int dashes = 0;   // pixels of haze between less hazy water above and below, 3 along a row
 };
 
 int Red(std::uint32_t c) {
@@ -60,6 +60,7 @@ bool Water(std::uint32_t c) {
 // round it, more than the texture's own steps, and it is no warmer than grey (sand, earth and
 // the shore's objects are).
 constexpr int kDashStep = 30;
+constexpr int kDashWidth = 3;
 bool Haze(std::uint32_t c) {
     return Blue(c) + 10 >= Red(c);
 }
@@ -84,6 +85,7 @@ Faults CountFaults(const testsupport::IndexedImage& image, double pitchDegrees) 
         return i == 244 || i == 245;
     };
     auto colour = [&](int x, int y) { return Colour(image, x, y); };
+    std::vector<bool> pale(static_cast<std::size_t>(kWidth) * kHeight);
     for (int x = 0; x < kWidth; ++x) {
         bool ground = false;
         for (int y = BelowHorizon(pitchDegrees); y < kHeight; ++y) {
@@ -93,15 +95,28 @@ Faults CountFaults(const testsupport::IndexedImage& image, double pitchDegrees) 
                 ++f.slivers;
             }
             if (y + 1 >= kHeight || sky(x, y - 1) || !Water(colour(x, y - 1))) continue;
-            const int pale = Red(colour(x, y));
-            if (!Haze(colour(x, y)) || pale < Red(colour(x, y - 1)) + kDashStep) continue;
+            const int red = Red(colour(x, y));
+            if (!Haze(colour(x, y)) || red < Red(colour(x, y - 1)) + kDashStep) continue;
             for (int end = y + 1; end <= y + 2 && end < kHeight; ++end) {
                 const std::uint32_t below = colour(x, end);
-                if (!sky(x, end) && Water(below) && Red(below) + kDashStep <= pale) {
-                    f.dashes += end - y;
+                if (!sky(x, end) && Water(below) && Red(below) + kDashStep <= red) {
+                    for (int k = y; k < end; ++k) pale[static_cast<std::size_t>(k) * kWidth + x] = true;
                     break;
                 }
             }
+        }
+    }
+    // A dash runs along the row: the haze's dither moves at most two neighbouring pixels of a
+    // row to the farther level.
+    for (int y = 0; y < kHeight; ++y) {
+        int run = 0;
+        for (int x = 0; x <= kWidth; ++x) {
+            if (x < kWidth && pale[static_cast<std::size_t>(y) * kWidth + x]) {
+                ++run;
+                continue;
+            }
+            f.dashes += run >= kDashWidth ? run : 0;
+            run = 0;
         }
     }
     return f;

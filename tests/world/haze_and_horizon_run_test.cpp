@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,24 +39,37 @@ std::uint8_t Pixel(const testsupport::IndexedImage& image, int x, int y) {
     return image.pixels[static_cast<std::size_t>(y) * kPictureWidth + x];
 }
 
-// The rows below the horizon where a column's colour changes, nearest first.
-std::vector<int> Borders(const testsupport::IndexedImage& image, int x, int top) {
-    std::vector<int> rows;
-    for (int y = kPictureHeight - 1; y > top; --y)
-        if (Pixel(image, x, y - 1) != Pixel(image, x, y)) rows.push_back(y);
+// The row below the horizon where the four columns from x first turn to each colour, of one
+// colour over two rows, from another such colour: the haze dither leaves the middle of each
+// level plain, and between two plain levels mixes them, in every four columns from a multiple
+// of 4 alike. (Near the horizon a level may be too narrow to show plain on both sides.)
+std::map<std::uint8_t, int> Borders(const testsupport::IndexedImage& image, int x, int top) {
+    std::map<std::uint8_t, int> rows;
+    int last = -1;
+    for (int y = kPictureHeight - 1; y > top; --y) {
+        const std::uint8_t colour = Pixel(image, x, y);
+        bool plain = true;
+        for (int i = 0; i < 4; ++i)
+            plain = plain && Pixel(image, x + i, y) == colour && Pixel(image, x + i, y - 1) == colour;
+        if (!plain) continue;
+        if (last >= 0 && colour != last) rows.emplace(colour, y);
+        last = colour;
+    }
     return rows;
 }
 
 // The most rows by which a border at one side of the view's middle stands off the same border
-// at the other side, over every pair of columns 8 apart.
+// at the other side, over every pair of groups of columns 8 apart.
 int Lopsided(const testsupport::IndexedImage& image, double pitch) {
     const int top = worldtest::FirstRowBelowHorizon(pitch);
     int most = 0;
     for (int x = 0; x < kPictureWidth / 2; x += 8) {
-        const std::vector<int> left = Borders(image, x, top);
-        const std::vector<int> right = Borders(image, kPictureWidth - 1 - x, top);
-        for (std::size_t k = 0; k < std::min(left.size(), right.size()); ++k)
-            most = std::max(most, std::abs(left[k] - right[k]));
+        const std::map<std::uint8_t, int> left = Borders(image, x, top);
+        const std::map<std::uint8_t, int> right = Borders(image, kPictureWidth - 4 - x, top);
+        for (const auto& [colour, row] : left) {
+            const auto there = right.find(colour);
+            if (there != right.end()) most = std::max(most, std::abs(row - there->second));
+        }
     }
     return most;
 }
@@ -100,6 +114,34 @@ TEST(HazeAndHorizonRun, OverOpenWaterTheHazeBordersAreCirclesRoundTheAircraft) {
     FlyOverWater("zephlon-haze", "TerrainRange=100\r\nSkyTexture=0\r\nTerrainTexture=0\r\n",
                  [](const testsupport::IndexedImage& image, double pitch) {
                      return std::max(0, Lopsided(image, pitch) - 4);
+                 });
+}
+
+// The band edges under the horizon: places where a run of 8 pixels of one colour lies on a
+// run of 8 of another, the haze stepping a whole level at once along a line.
+int BandEdges(const testsupport::IndexedImage& image, double pitch) {
+    int edges = 0;
+    // Runs of ground: the sky's fill (entries 244 and 245) beyond the range is no haze level.
+    auto plain = [&](int x, int y) {
+        const std::uint8_t colour = Pixel(image, x, y);
+        for (int i = 1; i < 8; ++i)
+            if (Pixel(image, x + i, y) != colour) return false;
+        return colour != 244 && colour != 245;
+    };
+    for (int y = worldtest::FirstRowBelowHorizon(pitch) + 1; y < kPictureHeight; ++y)
+        for (int x = 0; x + 8 <= kPictureWidth; x += 8)
+            edges += plain(x, y - 1) && plain(x, y) && Pixel(image, x, y - 1) != Pixel(image, x, y)
+                         ? 1
+                         : 0;
+    return edges;
+}
+
+TEST(HazeAndHorizonRun, OverOpenWaterTheHazeThickensWithoutBands) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    // Untextured water, whose levels would each be one colour (about 600 edges a picture).
+    FlyOverWater("zephlon-bands", "TerrainRange=100\r\nSkyTexture=0\r\nTerrainTexture=0\r\n",
+                 [](const testsupport::IndexedImage& image, double pitch) {
+                     return BandEdges(image, pitch);
                  });
 }
 
