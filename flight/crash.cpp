@@ -172,8 +172,8 @@ std::int64_t GroundRiseSpeed() {
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
-    // The last step's measure of the ground under the track joins the record, in the air too,
-    // so that the ground met is known by the slope it rises at before it is touched.
+    // This step's measure of the ground under the track joins the record, in the air too, so
+    // that the ground met is known by the slope it rises at when it is touched.
     RecordGroundAlongTrack(theFlightStep.groundRise, theFlightStep.groundRun);
     if (s.fmOTG == 0) {
         if (s.fmOGV == 1) s.fmOGV = 0;
@@ -286,6 +286,15 @@ void CheckCrash() {
         return;
     }
     s.fmOGV = s.fmOTG;
+}
+
+void CountFlightFromRead() {
+    // Wheels clear of the ground by more than a hop over a field's bumps: the flight read has
+    // been flying, and meets the ground as one.
+    const FlightModelState& s = theFlightModelState;
+    const std::int64_t clear =
+        static_cast<std::int64_t>(s.fmPosY) - theAircraftParameters.apGearHeight;
+    theStepsAirborne = s.fmOTG == 0 && clear > 256 ? kStepsOfAFlight : 0;
 }
 
 void ResetFlightModel() {

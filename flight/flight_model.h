@@ -245,5 +245,7 @@ void ResetFlightModel();
 // sequence of turbulence and gusts afresh, so that a flight read next flies as it would first
 // thing after the start. The freeze of the next frames stays.
 void ForgetFlownFlight();
+// A flight just read in the air counts as one that has flown for the contact rules.
+void CountFlightFromRead();
 
 }  // namespace flight

@@ -193,6 +193,7 @@ int ReadAircraftState(core::IniFile& file) {
     s.fmFlapAlpha = ap.apFlapAlpha[notch];
     s.fmFlapLift = ap.apFlapLift[notch];
     s.fmFlapDrag = ap.apFlapDrag[notch];
+    CountFlightFromRead();
     return 1;
 }
 

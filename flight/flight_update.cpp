@@ -172,9 +172,13 @@ void UpdateFlight() {
     s.fmPosZ =
         Saturate32(s.fmPosZ + ((static_cast<std::int64_t>(s.fmDeltaZ) * s.fmStepTime) >> 15));
 
+    // The datum follows the ground under the new place before the wheels are set on it and the
+    // contact is judged: the ground met in this step is judged in this step, and the step leaves
+    // the aircraft on or above the ground under it. Nothing between two steps (a picture) finds
+    // it below the ground.
+    MeasureGroundAlongTrack(fromX, fromZ);
     SettleOnGround();
     CheckCrash();
-    MeasureGroundAlongTrack(fromX, fromZ);
 }
 
 void FlightStep() {

@@ -626,12 +626,6 @@ void PaintView(win::HWND w) {
         theSimWorld.ShowLoadingScreen(w);
         return;
     }
-    // An aircraft at rest never stands below the ground's floor. A moving one is the flight
-    // step's to judge: lifted here, between two steps, out of the ground that has come up to
-    // it, it would be carried up a hillside and never meet it.
-    if (std::abs(flight::theFlightModelState.fmHVel) < 65536 &&
-        flight::theFlightModelState.fmPosY < flight::theFlightModelState.fmGearHeight)
-        flight::theFlightModelState.fmPosY = flight::theFlightModelState.fmGearHeight;
     if (!theWarmUpDone) {
         // Pages in what lies round the aircraft before the first picture.
         theWarmUpDone = true;

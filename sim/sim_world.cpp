@@ -14,6 +14,7 @@
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
@@ -527,6 +528,10 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         RefreshTerrain();
         fm.fmPosY = altitude;
     }
+    // A flight read standing on the ground with its wheels below it stands on them from the
+    // first picture, before its first step.
+    if (fm.fmOTG != 0 && fm.fmPosY < flight::theAircraftParameters.apGearHeight)
+        fm.fmPosY = flight::theAircraftParameters.apGearHeight;
     // The flight steps renew the air data (outside temperature, Mach number, the indicated
     // airspeed's factor at the height) only every few dozen steps, and a flight keeps none: they
     // are worked out now, so that the panel shows them right from the first frame.

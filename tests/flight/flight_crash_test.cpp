@@ -356,11 +356,13 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
     flight::theCrashDetectEnabled = 1;
 }
 
-// Ground rising one in three east of x = 0, which the terrain's datum follows as the world's
-// does: the aircraft keeps its altitude, its height above the ground moves the other way.
+// Ground rising `theHillSlope` (one in three unless a test says otherwise) east of x = 0, which
+// the terrain's datum follows as the world's does: the aircraft keeps its altitude, its height
+// above the ground moves the other way.
+double theHillSlope = 1.0 / 3.0;
 void FollowHillsideEast() {
     flight::FlightModelState& s = theFlightModelState;
-    const std::int32_t datum = s.fmPosX > 0 ? s.fmPosX / 3 : 0;
+    const auto datum = static_cast<std::int32_t>(s.fmPosX > 0 ? s.fmPosX * theHillSlope : 0.0);
     s.fmPosY -= datum - flight::theTerrainDatum;
     flight::theTerrainDatum = datum;
 }
@@ -377,7 +379,10 @@ TEST(FlightCrash, TheFlightStepMeasuresTheGroundItRollsOnto) {
         s.fmPosX = -256;
         s.fmHVel = 60 << 16;
         s.fmThrot = 32767;
-        h.Run(1);  // onto the hillside: this step's refresh measures it
+        // Onto the hillside, not yet judged: this step's refresh measures it.
+        flight::theCrashDetectEnabled = 0;
+        h.Run(1);
+        flight::theCrashDetectEnabled = 1;
         if (moved) {
             // Put back before the hill between two steps, as a new airport puts it.
             s.fmPosX = -100 * 256;
@@ -388,6 +393,35 @@ TEST(FlightCrash, TheFlightStepMeasuresTheGroundItRollsOnto) {
         EXPECT_EQ(flight::theCrashed != 0, !moved);
         flight::theTerrainDatum = 0;
     }
+}
+
+// Met in the air or on the wheels, the ground is judged in the step that meets it: every step ends
+// with the wheels on or above the ground, so nothing drawn between two steps has a height to mend.
+// Flown level into a hillside at cruise each type crashes; a taxi up a bank does not.
+TEST(FlightCrash, EveryStepEndsOnOrAboveTheGroundUnderTheAircraft) {
+    const struct {
+        int type;
+        double slope, knots, feet;  // feet above the hill's foot; 0 rolling on the wheels
+        bool crash;
+    } cases[] = {{0, 1.0 / 3, 110, 20, true}, {0, 0.1, 110, 20, true},  {0, 0.05, 110, 10, true},
+                 {1, 0.1, 165, 20, true},     {2, 0.2, 190, 20, true},  {3, 0.1, 230, 20, true},
+                 {4, 0.05, 330, 20, true},    {0, 0.05, 12, 0, false}, {3, 0.02, 15, 0, false}};
+    for (const auto& c : cases) {
+        FlightHarness h(c.type);
+        flight::theFlightWorldServices.refreshTerrain = &FollowHillsideEast;
+        theHillSlope = c.slope;
+        flight::FlightModelState& s = theFlightModelState;
+        const std::int32_t gear = flight::theAircraftParameters.apGearHeight;
+        if (c.feet > 0) h.PlaceInFlight(c.feet + gear / 256.0 / 0.3048, c.knots, 0x4000);
+        if (c.feet == 0) h.PlaceOnRunway(0x4000);
+        s.fmHVel = static_cast<std::int32_t>(c.knots * 0.514444 * 65536);
+        s.fmPosX = (c.feet > 0 ? -300 : -10) * 256;  // more than 2 s of flight before the foot
+        for (int i = 0; i < 400 && s.fmPosY >= gear; ++i) h.Run(1);
+        EXPECT_GE(s.fmPosY, gear) << c.type << " at " << c.knots << " kt up " << c.slope;
+        EXPECT_EQ(flight::theCrashed != 0, c.crash) << c.type << " at " << c.knots << " kt";
+        EXPECT_GT(s.fmPosX, 0) << "never reached the hill";
+    }
+    theHillSlope = 1.0 / 3.0;
 }
 
 // Rolling on along a level runway at each speed, over a step up in the ground (the edge of an

@@ -1,7 +1,8 @@
 // Flying into rising ground in the running program. Each type, at its cruise and at its approach
 // speed, put low over the ground near a published summit and flown level towards it, strikes the
 // mountain's flank: it comes to rest there, far below the summit, with the crash picture up. A
-// gentle slope met at cruise never carries the aircraft up it. And at four high mountain fields
+// gentle slope met at cruise never carries the aircraft up it, at any frame rate, and a flat
+// field met at cruise is a crash too. And at four high mountain fields
 // and at San Carlos every type lands from over the threshold and rolls out, touches down and
 // goes again, and rolls at full power along its runway, without a crash.
 #include <gtest/gtest.h>
@@ -109,6 +110,7 @@ struct LevelStart {
     World at;
     double feet;  // above the ground
     long long head;
+    int pushes = 0;  // let down: the gear lowered, then presses of Up (the nose down)
 };
 
 // What the level flights did: each one's ground at the start and then its altitude and ground
@@ -127,6 +129,9 @@ LevelFlown FlyLevel(const StarterRun& run, const std::string& prefix,
         const std::string name = prefix + std::to_string(i);
         run.Dir().Write("Flights/" + name + ".Flt", Placed(run, s.flight, s.at, s.feet, s.head));
         script += Resume(name + ".Flt") + "wait 100\nreport ground_ft\n";
+        if (s.pushes > 0) script += "key LeftBracket press\n";
+        for (int p = 0; p < s.pushes; ++p)
+            script += "key Up press\n";
         for (int r = 0; r < reports; ++r)
             script += "wait 1500\nreport alt_ft ground_ft\n";
         script += "save @dir/" + name + "-a.Flt\nscreenshot @dir/" + name +
@@ -190,43 +195,61 @@ TEST(RisingGroundRun, FlownLevelIntoAMountainsFlankEachTypeCrashesThere) {
                              m.feet, std::hypot(at.x - top.x, at.z - top.z) / 256.0});
         }
     }
-    const LevelFlown f = FlyLevel(run, "Hill", starts, kReports);
-    ASSERT_EQ(f.alt.size(), cases.size() * kReports) << f.out;
-    ASSERT_EQ(f.ground.size(), cases.size() * (kReports + 1)) << f.out;
-    int flown = 0;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].what);
-        // The ground rises from where it starts to the published summit more than one in ten.
-        const double* below = &f.ground[i * (kReports + 1)];  // where it started, then reports
-        const double* alt = &f.alt[i * kReports];
-        if ((cases[i].summitFeet - below[0]) / kFeetPerMetre < cases[i].metres / 10.0) continue;
-        // A start whose ground first falls away may not reach the flank in the time flown: it
-        // says nothing unless the ground came within 20 ft of the wheels before the last report.
-        bool met = false;
-        for (int k = 0; k + 1 < kReports; ++k) met = met || alt[k] - below[k + 1] < 20.0;
-        if (!met) continue;
-        ++flown;
-        ExpectCrashedAtRest(run, "Hill" + std::to_string(i));
-        // On the flank where the ground met it, not carried up it: it ends below the summit,
-        // and never climbs with the ground under its wheels faster than any of the types climbs
-        // on its own there (30 ft in the 1.5 s between two reports is 1,200 ft a minute).
-        EXPECT_LT(alt[kReports - 1], cases[i].summitFeet - 300.0);
-        for (int k = 1; k < kReports; ++k) {
-            if (alt[k - 1] - below[k] < 20.0 && alt[k] - below[k + 1] < 20.0) {
-                EXPECT_LT(alt[k] - alt[k - 1], 30.0) << "carried up the flank by " << k;
+    // The whole sweep at the coarse step, then one start in seven again at a window's frame
+    // rates, each type at both speeds among them.
+    std::vector<std::size_t> framed;
+    for (std::size_t i = 1; i < cases.size(); i += 7)
+        framed.push_back(i);
+    for (const int frameMs : {250, 50, 20}) {
+        std::vector<std::size_t> chosen;
+        for (std::size_t i = 0; i < cases.size(); ++i) chosen.push_back(i);
+        if (frameMs != 250) chosen = framed;
+        std::vector<LevelStart> flownStarts;
+        for (const std::size_t i : chosen) flownStarts.push_back(starts[i]);
+        const std::string prefix = "Hill" + std::to_string(frameMs) + "-";
+        const LevelFlown f = FlyLevel(run, prefix, flownStarts, kReports, frameMs);
+        ASSERT_EQ(f.alt.size(), chosen.size() * kReports) << f.out;
+        ASSERT_EQ(f.ground.size(), chosen.size() * (kReports + 1)) << f.out;
+        int flown = 0;
+        for (std::size_t j = 0; j < chosen.size(); ++j) {
+            const Case& c = cases[chosen[j]];
+            SCOPED_TRACE(c.what + " at " + std::to_string(frameMs) + " ms a frame");
+            // The ground rises from where it starts to the published summit more than one in
+            // ten.
+            const double* below = &f.ground[j * (kReports + 1)];  // at the start, then reports
+            const double* alt = &f.alt[j * kReports];
+            if ((c.summitFeet - below[0]) / kFeetPerMetre < c.metres / 10.0) continue;
+            // A start whose ground first falls away may not reach the flank in the time flown:
+            // it says nothing unless the ground came within 20 ft of the wheels before the last
+            // report.
+            bool met = false;
+            for (int k = 0; k + 1 < kReports; ++k) met = met || alt[k] - below[k + 1] < 20.0;
+            if (!met) continue;
+            ++flown;
+            ExpectCrashedAtRest(run, prefix + std::to_string(j));
+            // On the flank where the ground met it, not carried up it: it ends below the summit,
+            // and never climbs with the ground under its wheels faster than any of the types
+            // climbs on its own there (30 ft in the 1.5 s between two reports is 1,200 ft a
+            // minute).
+            EXPECT_LT(alt[kReports - 1], c.summitFeet - 300.0);
+            for (int k = 1; k < kReports; ++k) {
+                if (alt[k - 1] - below[k] < 20.0 && alt[k] - below[k + 1] < 20.0) {
+                    EXPECT_LT(alt[k] - alt[k - 1], 30.0) << "carried up the flank by " << k;
+                }
             }
         }
+        EXPECT_GE(flown, frameMs == 250 ? 70 : 7);
     }
-    EXPECT_GE(flown, 70);
 }
 
 // Gentle slopes, one in thirty to one in ten, met level at cruise 40 to 150 ft above them: the
 // Front Range west of Denver, the Sierra's east face, Mount Whitney's western plateau and the Bay
 // Area's hills, each with the wheels down (the 172's cruise) and up (the retractables' cruise);
 // and the 172 on the flanks of six eastern and plains mountains from 5 to 7 km out (one in
-// twenty-five to one in sixteen over the elevation grid's cells). The ground never carries the
-// aircraft up faster than its gear takes a closure, and away from a runway, at cruise, any
-// meeting with the ground is a crash, at rest where it happened.
+// twenty-five to one in sixteen over the elevation grid's cells); and each type let down onto a
+// flat field at cruise. The ground never carries the aircraft up faster than its gear takes a
+// closure, and away from a runway, at cruise, any meeting with the ground is a crash, at rest
+// where it happened, whatever the frame rate.
 TEST(RisingGroundRun, AGentleSlopeMetAtCruiseNeverCarriesTheAircraftUp) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-gentle-slopes");
@@ -278,11 +301,36 @@ TEST(RisingGroundRun, AGentleSlopeMetAtCruiseNeverCarriesTheAircraftUp) {
         const World at = ToWorld(lat, lon);
         starts.push_back({"C172Air.Flt", at, 40.0, HeadingTo(at, ToWorld(m.lat, m.lon))});
     }
-    // Flown at the coarse step the other sweeps use, then the flanks again at a window's frame
-    // rate: a picture drawn between two flight steps must not lift the aircraft off the ground
-    // that has come up to it.
     const std::vector<LevelStart> flankStarts(starts.end() - std::size(flanks), starts.end());
-    for (const auto& [prefix, frameMs] : {std::pair{"Gentle", 250}, std::pair{"Framed", 20}}) {
+    // Flat fields far from any runway (the plains of Kansas, Nebraska and the Texas panhandle,
+    // the Sacramento Valley, central Illinois, 10 to 27 km from the nearest airport of the
+    // public data), each type let down onto one from its cruise with its wheels down: from 10 ft
+    // with the nose eased down until it settles onto the field nearly level, and from 40 ft
+    // pushed down more (the heavier types need more of the elevator), each meeting the ground
+    // more than 2 s after it is let go; and from 10 ft pushed down at once, meeting it within 2 s
+    // of the load (a flight loaded in the air has been flying). Touching down at cruise away from
+    // a runway is a crash.
+    const World fields[] = {ToWorld(38.6, -98.9), ToWorld(41.5, -97.5), ToWorld(35.0, -101.0),
+                            ToWorld(39.3, -122.0), ToWorld(40.3, -88.6)};
+    const struct {
+        const char* flight;
+        int easedDown, pushedDown, atOnce;  // presses of Up from 10 ft, 40 ft and 10 ft (0: none)
+    } letDown[] = {{"C172Air.Flt", 4, 10, 8},   {"BonAir.Flt", 2, 6, 4},
+                   {"BarAir.Flt", 8, 10, 12},   {"KingAir.Flt", 10, 10, 0},
+                   {"JetAir.Flt", 35, 50, 0}};
+    const std::size_t firstFlat = starts.size();
+    for (int t = 0; t < 5; ++t) {
+        starts.push_back({letDown[t].flight, fields[t], 10.0, 0, letDown[t].easedDown});
+        starts.push_back({letDown[t].flight, fields[(t + 2) % 5], 40.0, 0x4000,
+                          letDown[t].pushedDown});
+        if (letDown[t].atOnce > 0)
+            starts.push_back({letDown[t].flight, fields[t], 10.0, 0, letDown[t].atOnce});
+    }
+    // Flown at the coarse step the other sweeps use, then the flanks again at a window's frame
+    // rates: a picture drawn between two flight steps must not lift the aircraft off the ground
+    // that has come up to it.
+    for (const auto& [prefix, frameMs] :
+         {std::pair{"Gentle", 250}, std::pair{"Framed20-", 20}, std::pair{"Framed50-", 50}}) {
         const std::vector<LevelStart>& flown = frameMs == 250 ? starts : flankStarts;
         const int kReports = frameMs == 250 ? 32 : 16;
         const LevelFlown f = FlyLevel(run, prefix, flown, kReports, frameMs);
@@ -306,6 +354,12 @@ TEST(RisingGroundRun, AGentleSlopeMetAtCruiseNeverCarriesTheAircraftUp) {
             // Met and still down there at the end (not skimmed past and flown off): struck.
             if (met && alt[kReports - 1] - below[kReports - 1] < 20.0)
                 ExpectCrashedAtRest(run, prefix + std::to_string(i));
+            // Let down onto a flat field: it came down, on level ground, and struck.
+            if (frameMs == 250 && i >= firstFlat) {
+                EXPECT_TRUE(met) << "never came down";
+                EXPECT_LT(std::fabs(below[kReports - 1] - below[0]), 15.0) << "not flat";
+                ExpectCrashedAtRest(run, prefix + std::to_string(i));
+            }
         }
     }
 }
