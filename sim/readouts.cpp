@@ -111,9 +111,9 @@ float FrameRateFor(std::int32_t sumMs) {
 double SimWorld::GetMagneticHeadingDegrees() const {
     const int angle = static_cast<int>(flight::theFlightModelState.fmHead) -
                       static_cast<int>(world::theMagneticVariation);
-    double degrees = angle * 0.005493298;
-    if (degrees < 0.0) degrees += 360.0;
-    return degrees;
+    // The difference of two 16-bit angles spans two turns: wrapped to one, 0 to under 360.
+    const double degrees = std::fmod(angle * 0.005493298, 360.0);
+    return degrees < 0.0 ? degrees + 360.0 : degrees;
 }
 
 int SimWorld::GetMagneticHeading() const {

@@ -34,18 +34,25 @@ TEST(Readouts, FrameRateOfTenFrames) {
     EXPECT_NEAR(sim::FrameRateFor(0), 1000.0f, 0.001f);
 }
 
+// The readout shows 1 to 360, the reported degrees run 0 to under 360 (a west variation added
+// to a heading near north passes 65,536).
 TEST(Readouts, HeadingShowsOneTo360) {
     struct Case {
         std::uint16_t head;
         std::int16_t variation;
         int shown;
+        double degrees;
     };
     world::theMagneticVariation = 0;
-    for (const Case c : {Case{0, 0, 360}, Case{65481, 0, 359}, Case{16384, 0, 90},
-                         Case{0, 182, 359}, Case{16384, -16384, 180}}) {
+    for (const Case c : {Case{0, 0, 360, 0.0}, Case{65481, 0, 359, 359.71},
+                         Case{16384, 0, 90, 90.0}, Case{0, 182, 359, 359.0},
+                         Case{16384, -16384, 180, 180.0}, Case{65000, -2300, 9, 9.70},
+                         Case{63400, -4450, 12, 12.72}, Case{0, 32767, 180, 180.0}}) {
         flight::theFlightModelState.fmHead = c.head;
         world::theMagneticVariation = c.variation;
         EXPECT_EQ(sim::theSimWorld.GetMagneticHeading(), c.shown) << c.head;
+        EXPECT_NEAR(sim::theSimWorld.GetMagneticHeadingDegrees(), c.degrees, 0.01)
+            << c.head << " " << c.variation;
     }
     world::theMagneticVariation = 0;
     flight::theFlightModelState.fmHead = 0;
