@@ -199,7 +199,11 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
         typed =
             win::GetDlgItemText(window, page.typeAhead).substr(0, kNavaidDirectoryTypeAheadLength);
         const win::HWND list = win::GetDlgItem(window, page.list);
-        const auto row = SelectTypedStation(list, typed);
+        auto row = SelectTypedStation(list, typed);
+        // A localizer's ident typed as it is heard, without its hyphen ("IBED" for I-BED).
+        if (row < 0 && page.kind == kSmsIls && typed.size() > 1 &&
+            (typed[0] == 'I' || typed[0] == 'i') && typed.find('-') == std::string::npos)
+            row = SelectTypedStation(list, "I-" + typed.substr(1));
         if (row < 0) {
             // Nothing of the list is what was typed: no station stays chosen.
             win::SendMessage(list, win::LB_SETCURSEL, static_cast<win::WParam>(-1), 0);

@@ -366,14 +366,14 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
 }
 
 // The navaid directory's ILS list typed into: an airport's code (in any case) selects one of its
-// localizers, a localizer's ident that one; a text that names none leaves no row selected, and OK
-// then tunes nothing (NAV1 stays as the flight had it).
+// localizers, a localizer's ident (with its hyphen or without) that one; a text that names none
+// leaves no row selected, and OK then tunes nothing (NAV1 stays as the flight had it).
 TEST_F(AirportSearch, TheIlsListFindsALocalizerByItsAirportsCode) {
     const struct {
         const char* typed;
         const char* shown;  // held by the row then selected; null: none selected
     } typed[] = {{"KOAK", " KOAK "}, {"ksfo", " KSFO "}, {"KJFK", " KJFK "}, {"I-INB", "I-INB "},
-                 {"QQQQ", nullptr},  {"KOAK", " KOAK "}, {"I-ZZZ9", nullptr}};
+                 {"iinb", "I-INB "}, {"QQQQ", nullptr},  {"KOAK", " KOAK "}, {"I-ZZZ9", nullptr}};
     std::string script =
         "frame-interval 100\nwait 300\nreport nav1\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n";
     for (const auto& t : typed)
