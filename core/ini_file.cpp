@@ -148,7 +148,8 @@ int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>
     error = win::ERROR_SUCCESS;
     {
         // Every section's keys are gathered and the temporary file written once, before it is
-        // renamed, even while another batch of writes is open (a save from a box shown at start-up).
+        // renamed, even while another batch of writes is open (a save from a box shown at
+        // start-up).
         win::ProfileWriteBatch batch(win::ProfileWriteBatch::kOwnFiles);
         IniFile file(temporary.c_str());
         result = write(file);

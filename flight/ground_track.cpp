@@ -28,6 +28,13 @@ struct Track {
     std::size_t count = 0;
     std::int64_t rise = 0;
     std::int64_t run = 0;
+
+    void DropOldest() {
+        rise -= steps[oldest].rise;
+        run -= steps[oldest].run;
+        oldest = (oldest + 1) % kSteps;
+        --count;
+    }
 };
 
 Track theTrack;
@@ -37,23 +44,13 @@ Track theTrack;
 void RecordGroundAlongTrack(std::int32_t rise, std::int32_t run) {
     if (run <= 0) return;
     Track& t = theTrack;
-    if (t.count == kSteps) {
-        t.rise -= t.steps[t.oldest].rise;
-        t.run -= t.steps[t.oldest].run;
-        t.oldest = (t.oldest + 1) % kSteps;
-        --t.count;
-    }
+    if (t.count == kSteps) t.DropOldest();
     t.steps[(t.oldest + t.count) % kSteps] = Measure{rise, run};
     ++t.count;
     t.rise += rise;
     t.run += run;
     // The oldest step leaves once the newer ones cover the smoothing run without it.
-    while (t.count > 1 && t.run - t.steps[t.oldest].run >= kTrackRun) {
-        t.rise -= t.steps[t.oldest].rise;
-        t.run -= t.steps[t.oldest].run;
-        t.oldest = (t.oldest + 1) % kSteps;
-        --t.count;
-    }
+    while (t.count > 1 && t.run - t.steps[t.oldest].run >= kTrackRun) t.DropOldest();
 }
 
 void ForgetGroundAlongTrack() {

@@ -165,8 +165,8 @@ int PromptLoadFlightPlan(win::HWND window, int) {
         } else if (plan->refusal.empty()) {
             ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
         } else {
-            const std::string text = "The flight plan " + win::ShownPath(path) + " could not be loaded: its " +
-                                     plan->refusal + ".";
+            const std::string text = "The flight plan " + win::ShownPath(path) +
+                                     " could not be loaded: its " + plan->refusal + ".";
             ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
         }
         return 0;

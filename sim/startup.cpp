@@ -201,16 +201,19 @@ void TellMissingDialogs(win::HWND window) {
 void TellSettingsFileProblems(win::HWND window) {
     std::string text;
     for (const RefusedSettingsFile& f : theRefusedSettingsFiles) {
-        text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + win::ShownPath(f.file) +
-                " cannot be used: " + f.why + ". It is left as it is, and ";
+        text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") +
+                win::ShownPath(f.file) + " cannot be used: " + f.why +
+                ". It is left as it is, and ";
         if (f.standInWhy.empty()) {
             win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " +
                            f.standIn);
-            text += "the settings are read from and kept in " + win::ShownPath(f.standIn) + " instead.";
+            text +=
+                "the settings are read from and kept in " + win::ShownPath(f.standIn) + " instead.";
         } else {
             win::TraceLine("settings: " + f.file + " not used: " + f.why + "; " + f.standIn +
                            " not used either: " + f.standInWhy + "; not kept");
-            text += "its stand-in " + win::ShownPath(f.standIn) + " cannot be used either: " + f.standInWhy +
+            text += "its stand-in " + win::ShownPath(f.standIn) +
+                    " cannot be used either: " + f.standInWhy +
                     ". The program runs on its usual settings, and what this session changes " +
                     "is not kept.";
         }
@@ -360,9 +363,10 @@ void RunStartup() {
         const bool fallback = !parked.empty() && LoadFlightFile(parked, 1) != 0;
         const std::string text =
             "The flight " + win::ShownPath(FlightPath("Startup.Flt")) + " is missing or damaged" +
-            (fallback ? "; the aircraft starts from " + win::ShownPath(FlightPath(parked)) + " instead."
-                      : ", and so is " + win::ShownPath(FlightPath(parked)) +
-                            ": the aircraft has no place to start from.");
+            (fallback
+                 ? "; the aircraft starts from " + win::ShownPath(FlightPath(parked)) + " instead."
+                 : ", and so is " + win::ShownPath(FlightPath(parked)) +
+                       ": the aircraft has no place to start from.");
         std::fprintf(stderr, "zephlon: %s\n", text.c_str());
         ui::ShowMessageBox(w, text, ui::MB_ICONEXCLAMATION);
     }

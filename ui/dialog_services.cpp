@@ -312,8 +312,7 @@ int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32
     if (FileExists(file)) return 1;
     // No disc brings the file while a folder, a device or a pipe stands in its place.
     if (win::IsOtherThanPlainFile(file)) {
-        ShowFileMessage(parent, "Zephlon cannot read the file %s.", win::ShownPath(file),
-                        win::ERROR_BAD_FILE_TYPE);
+        ShowFileMessage(parent, "Zephlon cannot read the file %s.", file, win::ERROR_BAD_FILE_TYPE);
         return 0;
     }
     const int showMissing = core::theIniFile.GetInt("System", "ShowMissingFiles", 0);

@@ -121,7 +121,7 @@ void HelpPopup::LoadIndex() {
                    "; every control gets the fallback text");
     ShowFileMessage(UiMainWindow(),
                     "The help index %s cannot be read; every control shows the general help text.",
-                    win::ShownPath(path), error);
+                    path, error);
 }
 
 void HelpPopup::Release() {

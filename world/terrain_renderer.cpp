@@ -825,7 +825,6 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         waterMaterial = r.material != nullptr &&
                         platform::EqualIgnoringCase(r.material->textureName, "water");
     }
-    ditherWater = waterMaterial;
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     std::int32_t cellHaze = 0;
     if (palette != nullptr) {
@@ -940,7 +939,7 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const int level = corners[0]->haze;
         ditherTriangle =
             ditherOn &&
-            (ditherWater ||
+            (waterMaterial ||
              std::max({level, int{corners[1]->haze}, int{corners[2]->haze}}) >= ditherFar) &&
             DitherPlane(corners);
         if (level > plainTop || corners[1]->haze != level || corners[2]->haze != level) {
@@ -1511,7 +1510,7 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
             for (int i = 0; i < count; ++i)
                 farthest = std::max(farthest, static_cast<double>(vertices[i]->distance));
         }
-        if ((ditherWater || level >= ditherFar) && level >= 0 && level <= haze.levels &&
+        if ((waterMaterial || level >= ditherFar) && level >= 0 && level <= haze.levels &&
             (level > 0 || farthest * farthest >= ditherEdges[0][2])) {
             const auto n = static_cast<std::size_t>(level);
             for (std::size_t k = 0; k < 4; ++k)

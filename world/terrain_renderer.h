@@ -368,7 +368,6 @@ private:
     };
     Haze haze;
     bool ditherOn = false;        // the frame's target takes the dither
-    bool ditherWater = false;     // the cell being drawn is water
     bool ditherTriangle = false;  // the triangle being drawn has its plane in `dither`
     int ditherFar = 0;            // the first level dithered on any ground
     double ditherScale = 1.0, ditherCx = 0.0, ditherCy = 0.0;  // the camera's, for the planes
@@ -381,6 +380,7 @@ private:
     const std::uint8_t* mapsTable = nullptr;
     std::uint32_t mapsSerial = 0;
     int mapsLevels = -1;
+    // The material last looked at, and whether it is open water (the cell being drawn is).
     const TerrainMaterial* waterChecked = nullptr;
     bool waterMaterial = false;
     TerrainKeyTable sideTable;

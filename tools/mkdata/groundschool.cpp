@@ -8,14 +8,15 @@
 // Without espeak-ng the slides keep their reading time in silence (and the maker says so).
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <functional>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -23,12 +24,11 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_layouts.h"
 #include "gfx/bitmap.h"
+#include "tools/mkdata/clip_cache.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/panel_canvas.h"
 #include "tools/mkdata/panel_roles.h"
@@ -690,91 +690,61 @@ std::vector<std::uint8_t> Speak(const std::string& words) {
     return out;
 }
 
-// The cache of the slides' speech: a file named by a key of espeak-ng's version, the way it is
-// asked to speak and every slide's words, holding "ZGSS", u32 count, then per slide u32 size and
-// the samples. espeak-ng says the same words the same way each time, so a cached run writes the
-// same videos as a cold one, without starting espeak-ng once a slide.
+// The cache of the slides' speech: a clip file (tools/mkdata/clip_cache.h) keyed by espeak-ng's
+// version, the way it is asked to speak and every slide's words, a clip a slide. espeak-ng says
+// the same words the same way each time, so a cached run writes the same videos as a cold one,
+// without starting espeak-ng once a slide.
 std::string SpeechKey(const std::vector<std::string>& words) {
     std::string version;
     if (FILE* pipe = popen("espeak-ng --version 2>/dev/null", "r")) {
         char line[256];
-        while (std::fgets(line, sizeof line, pipe) != nullptr) version += line;
+        while (std::fgets(line, sizeof line, pipe) != nullptr)
+            version += line;
         pclose(pipe);
     }
     if (version.empty()) return {};
-    std::uint64_t h = 14695981039346656037ull;
-    auto add = [&](const std::string& text) {
-        for (const char c : text) {
-            h ^= static_cast<unsigned char>(c);
-            h *= 1099511628211ull;
-        }
-        h ^= 0xFF;  // a separator, so that "ab" + "c" differs from "a" + "bc"
-        h *= 1099511628211ull;
-    };
-    add("ground school speech 1: -v en-us -s 150, pairs averaged to 8 bits");
-    add(version);
-    for (const std::string& w : words) add(w);
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
-    return hex;
+    CacheKey key;
+    key.Add("ground school speech 1: -v en-us -s 150, pairs averaged to 8 bits");
+    key.Add(version);
+    for (const std::string& w : words)
+        key.Add(w);
+    return key.Hex();
 }
 
-bool ReadSpeech(const std::string& path, std::size_t count, std::vector<std::vector<std::uint8_t>>* speech) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto u32 = [&](std::size_t at) {
-        return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
-    };
-    if (data.size() < 8 || std::memcmp(data.data(), "ZGSS", 4) != 0 || u32(4) != count) return false;
+// Every slide's clip, none empty, from the cache file.
+bool ReadSpeech(const std::string& path, std::size_t count,
+                std::vector<std::vector<std::uint8_t>>* speech) {
+    Clips clips;
+    if (!ReadClipCache(path, std::numeric_limits<std::uint32_t>::max(), &clips) ||
+        clips.size() != count)
+        return false;
     std::vector<std::vector<std::uint8_t>> read(count);
-    std::size_t at = 8;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (data.size() - at < 4) return false;
-        const std::uint32_t size = u32(at);
-        at += 4;
-        if (size == 0 || size > data.size() - at) return false;
-        read[i].assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + size));
-        at += size;
+    for (auto& [slide, clip] : clips) {
+        if (slide < 0 || static_cast<std::size_t>(slide) >= count || clip.empty()) return false;
+        read[static_cast<std::size_t>(slide)] = std::move(clip);
     }
-    if (at != data.size()) return false;
     *speech = std::move(read);
     return true;
 }
 
 void WriteSpeech(const std::string& path, const std::vector<std::vector<std::uint8_t>>& speech) {
-    std::vector<std::uint8_t> out = {'Z', 'G', 'S', 'S'};
-    auto put = [&](std::size_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    put(speech.size());
-    for (const auto& clip : speech) {
-        if (clip.empty()) return;  // a slide espeak-ng failed to speak is not kept
-        put(clip.size());
-        out.insert(out.end(), clip.begin(), clip.end());
+    Clips clips;
+    for (std::size_t i = 0; i < speech.size(); ++i) {
+        if (speech[i].empty()) return;  // a slide espeak-ng failed to speak is not kept
+        clips[static_cast<int>(i)] = speech[i];
     }
-    // Written aside and renamed, so that a build in the other tree never reads half a file.
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    const std::string temporary = path + ".part" + std::to_string(::getpid());
-    {
-        std::ofstream file(temporary, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-        if (!file) {
-            std::filesystem::remove(temporary, ec);
-            return;
-        }
-    }
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) std::filesystem::remove(temporary, ec);
+    WriteClipCache(path, clips);
 }
 
 }  // namespace
 
 int MakeGroundSchool(Installation& installation, std::string* error) {
-    return MakeGroundSchoolInto(installation.DataDir(), [&](const std::string& name, Bytes bytes) {
-        installation.AddFile("train\\" + name, std::move(bytes));
-    }, false, error, installation.CacheDir());
+    return MakeGroundSchoolInto(
+        installation.DataDir(),
+        [&](const std::string& name, Bytes bytes) {
+            installation.AddFile("train\\" + name, std::move(bytes));
+        },
+        false, error, installation.CacheDir());
 }
 
 int MakeGroundSchoolInto(const std::string& dataDir,
@@ -798,11 +768,13 @@ int MakeGroundSchoolInto(const std::string& dataDir,
         for (const Slide& s : l.slides) all.push_back(&s);
     std::vector<std::vector<std::uint8_t>> speech(all.size());
     std::vector<std::string> words;
-    for (const Slide* s : all) words.push_back(s->say.empty() ? s->head : s->say);
+    for (const Slide* s : all)
+        words.push_back(s->say.empty() ? s->head : s->say);
     if (!slidesOnly) {
         const bool speaker = HaveSpeaker();
         const std::string key = cacheDir.empty() || !speaker ? std::string() : SpeechKey(words);
-        const std::string cached = key.empty() ? std::string() : cacheDir + "/groundschool-" + key + ".speech";
+        const std::string cached =
+            key.empty() ? std::string() : cacheDir + "/groundschool-" + key + ".speech";
         if (!cached.empty() && ReadSpeech(cached, all.size(), &speech)) {
             // kept from an earlier run
         } else if (speaker) {

@@ -17,7 +17,6 @@
 // there while that key is unchanged: a build that changes neither the table nor this module does
 // not speak again, and a cold run writes the same clips as a cached one.
 #include <espeak-ng/speak_lib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +34,7 @@
 #include "core/endian.h"
 #include "devices/wave.h"
 #include "tools/mkdata/audio_signal.h"
+#include "tools/mkdata/clip_cache.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
@@ -188,20 +188,8 @@ int ReadTable(const std::string& path, std::string* bytes, std::vector<Job>* job
 
 // ---- the key of the cache ---------------------------------------------------------------------
 
-struct Fnv {
-    std::uint64_t h = 14695981039346656037ull;
-    void Add(std::string_view s) {
-        for (const char c : s) {
-            h ^= static_cast<unsigned char>(c);
-            h *= 1099511628211ull;
-        }
-        h ^= 0xFF;  // a separator, so that "ab" + "c" differs from "a" + "bc"
-        h *= 1099511628211ull;
-    }
-};
-
 std::string Key(const std::string& table, const char* espeakVersion, const std::string& probe) {
-    Fnv f;
+    CacheKey f;
     f.Add(kModuleVersion);
     f.Add(espeakVersion != nullptr ? espeakVersion : "");
     f.Add(table);
@@ -209,69 +197,9 @@ std::string Key(const std::string& table, const char* espeakVersion, const std::
     for (const Voice& v : kVoices)
         f.Add(std::string(v.espeak) + " " + std::to_string(v.wordsPerMinute) + " " +
               std::to_string(v.pitch) + " " + std::to_string(v.range) + (v.radio ? " r" : ""));
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(f.h));
-    return hex;
+    return f.Hex();
 }
 
-// ---- the cache file: "ZSPC", u32 count, then per clip u32 id, u32 size and the image --------
-
-using Clips = std::map<int, Bytes>;
-
-bool ReadCache(const fs::path& path, Clips* clips) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string data = ss.str();
-    const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
-    const std::size_t n = data.size();
-    if (n < 8 || data.compare(0, 4, "ZSPC") != 0) return false;
-    const std::uint32_t count = core::ReadU32(p + 4);
-    std::size_t at = 8;
-    Clips read;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (n - at < 8) return false;
-        const std::uint32_t id = core::ReadU32(p + at);
-        const std::uint32_t size = core::ReadU32(p + at + 4);
-        at += 8;
-        if (size > n - at || size > kMaxClipBytes) return false;
-        read[static_cast<int>(id)] = Bytes(p + at, p + at + size);
-        at += size;
-    }
-    if (at != n) return false;
-    *clips = std::move(read);
-    return true;
-}
-
-void WriteCache(const fs::path& path, const Clips& clips) {
-    Bytes out = {'Z', 'S', 'P', 'C'};
-    auto put = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    put(static_cast<std::uint32_t>(clips.size()));
-    for (const auto& [id, image] : clips) {
-        put(static_cast<std::uint32_t>(id));
-        put(static_cast<std::uint32_t>(image.size()));
-        out.insert(out.end(), image.begin(), image.end());
-    }
-    // Written aside and renamed, so that a build in the other tree never reads half a file.
-    std::error_code ec;
-    fs::create_directories(path.parent_path(), ec);
-    const fs::path temporary = path.string() + ".part" + std::to_string(::getpid());
-    {
-        std::ofstream file(temporary, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(out.data()),
-                   static_cast<std::streamsize>(out.size()));
-        if (!file) {
-            fs::remove(temporary, ec);
-            return;
-        }
-    }
-    fs::rename(temporary, path, ec);
-    if (ec) fs::remove(temporary, ec);
-}
 
 // ---- sound processing -------------------------------------------------------------------------
 
@@ -529,7 +457,7 @@ int MakeSpeech(Installation& installation, std::string* error) {
                                 : fs::path(installation.CacheDir()) /
                                       ("speech-" + Key(table, version, probe) + ".clips");
     Clips clips;
-    const bool fromCache = !cached.empty() && ReadCache(cached, &clips) &&
+    const bool fromCache = !cached.empty() && ReadClipCache(cached, kMaxClipBytes, &clips) &&
                            clips.size() == jobs.size() + 3;
     if (!fromCache) {
         clips.clear();
@@ -551,7 +479,7 @@ int MakeSpeech(Installation& installation, std::string* error) {
             return 0;
         }
     }
-    if (!fromCache && !cached.empty()) WriteCache(cached, clips);
+    if (!fromCache && !cached.empty()) WriteClipCache(cached, clips);
     for (auto& [id, image] : clips)
         installation.AddMember(kVolume, devices::CWave::LoadFile(nullptr, id), std::move(image));
     return 1;
